@@ -1,0 +1,75 @@
+#include "DateTime.h"
+
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+namespace kestrune {
+
+namespace {
+
+constexpr long long MsPerDay = 86'400'000;
+
+int DaysInMonth(int year, int month) {
+    static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : Days[month - 1];
+}
+
+} // namespace
+
+bool IsValidDate(int year, int month, int day) {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= DaysInMonth(year, month);
+}
+
+bool IsValidTime(int hour, int minute, int second, int millisecond) {
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 &&
+           millisecond >= 0 && millisecond < 1000;
+}
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
+                         int millisecond) {
+    if (!IsValidDate(year, month, day) || !IsValidTime(hour, minute, second, millisecond))
+        throw std::invalid_argument("Invalid date or time");
+    const double days = static_cast<double>(DaysFromCivil(year, month, day));
+    const double ms = ((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + millisecond;
+    return days + ms / static_cast<double>(MsPerDay);
+}
+
+TDateTimeParts DecodeDateTime(TDateTime value) {
+    const long long totalMs = std::llround(value * static_cast<double>(MsPerDay));
+    long long days = totalMs / MsPerDay;
+    long long msOfDay = totalMs % MsPerDay;
+    if (msOfDay < 0) {
+        msOfDay += MsPerDay;
+        --days;
+    }
+    // Civil date from a day count (1970-01-01 based), after Howard Hinnant's algorithm.
+    const long long z = days - 25569 + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long dayOfEra = z - era * 146097;
+    const long long yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long mp = (5 * dayOfYear + 2) / 153;
+    TDateTimeParts parts;
+    parts.Day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    parts.Month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    parts.Year = static_cast<int>(yearOfEra + era * 400 + (parts.Month <= 2 ? 1 : 0));
+    parts.Hour = static_cast<int>(msOfDay / 3'600'000);
+    parts.Minute = static_cast<int>(msOfDay / 60'000 % 60);
+    parts.Second = static_cast<int>(msOfDay / 1000 % 60);
+    parts.Millisecond = static_cast<int>(msOfDay % 1000);
+    return parts;
+}
+
+std::string FormatCompact(TDateTime value) {
+    const TDateTimeParts p = DecodeDateTime(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", p.Year, p.Month, p.Day, p.Hour,
+                  p.Minute, p.Second);
+    return text;
+}
+
+} // namespace kestrune

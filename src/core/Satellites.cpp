@@ -1,0 +1,89 @@
+#include "Satellites.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace kestrune {
+
+namespace {
+
+const char* KnownHResultText(HResult code) {
+    switch (code) {
+    case ENotImpl:
+        return "Not implemented";
+    case ENoInterface:
+        return "No such interface supported";
+    case EPointer:
+        return "Invalid pointer";
+    case EFail:
+        return "Unspecified error";
+    case EOutOfMemory:
+        return "Not enough memory";
+    case EInvalidArg:
+        return "The parameter is incorrect";
+    case ClassENotAvailable:
+        return "Class not available";
+    default:
+        return nullptr;
+    }
+}
+
+void Check(HResult code, const char* call) {
+    if (Failed(code))
+        throw ESatellites(std::string("ISatellites.") + call + " failed: " +
+                          DescribeHResult(code));
+}
+
+} // namespace
+
+std::string DescribeHResult(HResult code) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+    const char* known = KnownHResultText(code);
+    return known ? std::string(hex) + " (" + known + ")" : std::string(hex);
+}
+
+TSatellites::TSatellites(ISatellites* satellites, std::shared_ptr<void> module)
+    : FSatellites(satellites), FModule(std::move(module)) {
+    if (!FSatellites)
+        throw ESatellites("The orbit-prediction component gave no interface");
+}
+
+TSatellites::~TSatellites() { FSatellites->Release(); }
+
+std::string TSatellites::GetLibraryVersion() {
+    std::string version;
+    Check(FSatellites->GetLibraryVersion(version), "GetLibraryVersion");
+    return version;
+}
+
+void TSatellites::SetDataPath(const std::string& folder) {
+    Check(FSatellites->SetDataPath(folder), "SetDataPath");
+}
+
+bool TSatellites::GetDataValid() {
+    std::int32_t valid = 0;
+    Check(FSatellites->GetDataValid(valid), "GetDataValid");
+    return valid != 0;
+}
+
+void TSatellites::SetLatitude(double latitudeDeg) {
+    Check(FSatellites->SetLatitude(latitudeDeg), "SetLatitude");
+}
+
+void TSatellites::SetLongitude(double longitudeDeg) {
+    Check(FSatellites->SetLongitude(longitudeDeg), "SetLongitude");
+}
+
+void TSatellites::SetHeight(double heightM) { Check(FSatellites->SetHeight(heightM), "SetHeight"); }
+
+std::string TSatellites::ComputePasses(const std::string& name, double start,
+                                       std::int32_t minLengthS, std::int32_t days,
+                                       double minElevationDeg) {
+    std::string passes;
+    Check(FSatellites->ComputePasses(name, start, minLengthS, days, minElevationDeg, passes),
+          "ComputePasses");
+    return passes;
+}
+
+} // namespace kestrune

@@ -1,0 +1,97 @@
+#pragma once
+// The orbit-prediction component's interface as the program sees it, and the one C entry point
+// through which the component's module hands it out. Every method answers with an HRESULT-like
+// code; texts that come back are owned by the caller.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace kestrune {
+
+using HResult = std::int32_t;
+
+constexpr HResult SOk = 0;
+constexpr HResult ENotImpl = static_cast<HResult>(0x80004001);
+constexpr HResult ENoInterface = static_cast<HResult>(0x80004002);
+constexpr HResult EPointer = static_cast<HResult>(0x80004003);
+constexpr HResult EFail = static_cast<HResult>(0x80004005);
+constexpr HResult EOutOfMemory = static_cast<HResult>(0x8007000E);
+constexpr HResult EInvalidArg = static_cast<HResult>(0x80070057);
+constexpr HResult ClassENotAvailable = static_cast<HResult>(0x80040111);
+
+constexpr bool Failed(HResult code) { return code < 0; }
+
+struct TGuid {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+    friend bool operator==(const TGuid&, const TGuid&) = default;
+};
+
+// The component's class and its ISatellites interface.
+constexpr TGuid ClsidSatellites{
+    0x664FD442, 0xE48A, 0x11D4, {0xAD, 0xE9, 0x00, 0xA0, 0xCC, 0x5A, 0xA9, 0x4A}};
+constexpr TGuid IidSatellites{
+    0xB670A922, 0xE488, 0x11D4, {0xAD, 0xE9, 0x00, 0xA0, 0xCC, 0x5A, 0xA9, 0x4A}};
+
+class ISatellites {
+public:
+    virtual HResult GetLibraryVersion(std::string& version) = 0;
+    // An empty folder releases the data.
+    virtual HResult SetDataPath(const std::string& folder) = 0;
+    virtual HResult GetDataValid(std::int32_t& valid) = 0;
+    virtual HResult SetLatitude(double latitudeDeg) = 0;
+    virtual HResult SetLongitude(double longitudeDeg) = 0;
+    virtual HResult SetHeight(double heightM) = 0;
+    // The passes as comma text of pass lines; a name the data lacks gives an empty text.
+    virtual HResult ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
+                                  std::int32_t days, double minElevationDeg,
+                                  std::string& passes) = 0;
+    // Ends the object; the module that made it must still be loaded.
+    virtual void Release() = 0;
+
+protected:
+    ~ISatellites() = default;
+};
+
+// The module's one exported function: an object of the class for the interface, or a failure.
+using TCreateInstanceFunc = HResult (*)(const TGuid* classId, const TGuid* interfaceId,
+                                        void** object);
+constexpr const char* CreateInstanceSymbol = "QmrSatLibCreateInstance";
+constexpr const char* SatellitesModuleName = "QmrSatLib.so";
+
+class ESatellites : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The program's side of the component: owns the interface (and whatever keeps its module
+// loaded) and turns every failure code into an ESatellites that names the call and the code.
+class TSatellites {
+public:
+    TSatellites(ISatellites* satellites, std::shared_ptr<void> module);
+    ~TSatellites();
+    TSatellites(const TSatellites&) = delete;
+    TSatellites& operator=(const TSatellites&) = delete;
+
+    std::string GetLibraryVersion();
+    void SetDataPath(const std::string& folder);
+    bool GetDataValid();
+    void SetLatitude(double latitudeDeg);
+    void SetLongitude(double longitudeDeg);
+    void SetHeight(double heightM);
+    std::string ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
+                              std::int32_t days, double minElevationDeg);
+
+private:
+    ISatellites* FSatellites;
+    std::shared_ptr<void> FModule;
+};
+
+// "0x80004005 (Unspecified error)" for the codes we know, the bare hexadecimal code otherwise.
+std::string DescribeHResult(HResult code);
+
+} // namespace kestrune

@@ -1,0 +1,38 @@
+#include "ModuleLoader.h"
+
+#include <dlfcn.h>
+
+namespace kestrune {
+
+namespace {
+
+std::string LastDlError() {
+    const char* text = dlerror();
+    return text ? text : "unknown error";
+}
+
+} // namespace
+
+std::unique_ptr<TSatellites> ConnectSatellites(const std::filesystem::path& modulePath,
+                                               const TGuid& classId, const TGuid& interfaceId) {
+    const std::string where = "the orbit-prediction component \"" + modulePath.string() + "\"";
+    void* handle = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        throw ESatellites("Cannot load " + where + ": " + LastDlError());
+    std::shared_ptr<void> module(handle, [](void* h) { dlclose(h); });
+
+    void* symbol = dlsym(handle, CreateInstanceSymbol);
+    if (!symbol)
+        throw ESatellites("Cannot use " + where + ": it has no entry point " +
+                          CreateInstanceSymbol);
+    auto createInstance = reinterpret_cast<TCreateInstanceFunc>(symbol);
+
+    void* object = nullptr;
+    const HResult code = createInstance(&classId, &interfaceId, &object);
+    if (Failed(code) || !object)
+        throw ESatellites("Cannot create the satellites object of " + where + ": " +
+                          DescribeHResult(Failed(code) ? code : EPointer));
+    return std::make_unique<TSatellites>(static_cast<ISatellites*>(object), std::move(module));
+}
+
+} // namespace kestrune

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Satellites.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace kestrune {
+
+// Loads the orbit-prediction component's module and asks it for the ISatellites interface of its
+// class. Every way this can fail (no module, a module without the entry point, a class or
+// interface it does not make) throws ESatellites with a text that says which.
+std::unique_ptr<TSatellites> ConnectSatellites(const std::filesystem::path& modulePath,
+                                               const TGuid& classId = ClsidSatellites,
+                                               const TGuid& interfaceId = IidSatellites);
+
+} // namespace kestrune

@@ -1,0 +1,14 @@
+#include "SystemClock.h"
+
+#include <chrono>
+
+namespace kestrune {
+
+TDateTime TSystemClock::UtcNow() const {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::system_clock::now().time_since_epoch())
+                        .count();
+    return FromUnixSeconds(static_cast<double>(ms) / 1000.0);
+}
+
+} // namespace kestrune
