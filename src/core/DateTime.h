@@ -38,15 +38,19 @@ constexpr TDateTime FarFuture = static_cast<TDateTime>(DaysFromCivil(9999, 1, 1)
 bool IsValidDate(int year, int month, int day);
 bool IsValidTime(int hour, int minute, int second, int millisecond);
 // Throws std::invalid_argument for a date or time that does not exist.
-TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
-                         int second = 0, int millisecond = 0);
+TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int millisecond = 0);
 // Rounded to the nearest millisecond.
 TDateTimeParts DecodeDateTime(TDateTime value);
 // "yyyymmddhhnnss"; the milliseconds are dropped, not rounded into the seconds.
 std::string FormatCompact(TDateTime value);
 
-constexpr double ToUnixSeconds(TDateTime value) { return (value - UnixEpoch) * SecondsPerDay; }
-constexpr TDateTime FromUnixSeconds(double seconds) { return UnixEpoch + seconds / SecondsPerDay; }
+constexpr double ToUnixSeconds(TDateTime value) {
+    return (value - UnixEpoch) * SecondsPerDay;
+}
+constexpr TDateTime FromUnixSeconds(double seconds) {
+    return UnixEpoch + seconds / SecondsPerDay;
+}
 
 class IClock {
 public:

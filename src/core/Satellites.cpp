@@ -30,8 +30,7 @@ const char* KnownHResultText(HResult code) {
 
 void Check(HResult code, const char* call) {
     if (Failed(code))
-        throw ESatellites(std::string("ISatellites.") + call + " failed: " +
-                          DescribeHResult(code));
+        throw ESatellites(std::string("ISatellites.") + call + " failed: " + DescribeHResult(code));
 }
 
 } // namespace
@@ -49,7 +48,9 @@ TSatellites::TSatellites(ISatellites* satellites, std::shared_ptr<void> module)
         throw ESatellites("The orbit-prediction component gave no interface");
 }
 
-TSatellites::~TSatellites() { FSatellites->Release(); }
+TSatellites::~TSatellites() {
+    FSatellites->Release();
+}
 
 std::string TSatellites::GetLibraryVersion() {
     std::string version;
@@ -75,7 +76,9 @@ void TSatellites::SetLongitude(double longitudeDeg) {
     Check(FSatellites->SetLongitude(longitudeDeg), "SetLongitude");
 }
 
-void TSatellites::SetHeight(double heightM) { Check(FSatellites->SetHeight(heightM), "SetHeight"); }
+void TSatellites::SetHeight(double heightM) {
+    Check(FSatellites->SetHeight(heightM), "SetHeight");
+}
 
 std::string TSatellites::ComputePasses(const std::string& name, double start,
                                        std::int32_t minLengthS, std::int32_t days,

@@ -21,7 +21,9 @@ constexpr HResult EOutOfMemory = static_cast<HResult>(0x8007000E);
 constexpr HResult EInvalidArg = static_cast<HResult>(0x80070057);
 constexpr HResult ClassENotAvailable = static_cast<HResult>(0x80040111);
 
-constexpr bool Failed(HResult code) { return code < 0; }
+constexpr bool Failed(HResult code) {
+    return code < 0;
+}
 
 struct TGuid {
     std::uint32_t Data1;

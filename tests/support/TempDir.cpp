@@ -11,8 +11,8 @@ namespace kestrune::test {
 TTempDir::TTempDir() {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = std::filesystem::temp_directory_path() /
-                         ("kestrune-test-" + std::to_string(random()));
+        auto candidate =
+            std::filesystem::temp_directory_path() / ("kestrune-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {
             FPath = candidate;
             return;

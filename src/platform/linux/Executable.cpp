@@ -2,8 +2,12 @@
 
 namespace kestrune {
 
-std::filesystem::path ExecutablePath() { return std::filesystem::read_symlink("/proc/self/exe"); }
+std::filesystem::path ExecutablePath() {
+    return std::filesystem::read_symlink("/proc/self/exe");
+}
 
-std::filesystem::path ExecutableDir() { return ExecutablePath().parent_path(); }
+std::filesystem::path ExecutableDir() {
+    return ExecutablePath().parent_path();
+}
 
 } // namespace kestrune

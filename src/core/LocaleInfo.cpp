@@ -1,0 +1,73 @@
+#include "LocaleInfo.h"
+
+#include "Text.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace kestrune {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The text in the C form ("-12.5e3"), or nothing when it is not a number in the locale's form.
+bool NormaliseNumber(std::string_view text, char separator, std::string& normal) {
+    std::size_t p = 0;
+    const std::size_t n = text.size();
+    if (p < n && (text[p] == '+' || text[p] == '-')) {
+        if (text[p] == '-')
+            normal += '-';
+        ++p;
+    }
+    int digits = 0;
+    for (; p < n && IsDigit(text[p]); ++p, ++digits)
+        normal += text[p];
+    if (p < n && text[p] == separator) {
+        normal += '.';
+        for (++p; p < n && IsDigit(text[p]); ++p, ++digits)
+            normal += text[p];
+    }
+    if (digits == 0)
+        return false;
+    if (p < n && (text[p] == 'e' || text[p] == 'E')) {
+        normal += 'e';
+        ++p;
+        if (p < n && (text[p] == '+' || text[p] == '-'))
+            normal += text[p++];
+        int exponentDigits = 0;
+        for (; p < n && IsDigit(text[p]); ++p, ++exponentDigits)
+            normal += text[p];
+        if (exponentDigits == 0)
+            return false;
+    }
+    return p == n;
+}
+
+} // namespace
+
+double StrToFloat(std::string_view text, const TLocaleInfo& locale) {
+    std::string normal;
+    double value = 0;
+    if (NormaliseNumber(Trim(text), locale.DecimalSeparator, normal)) {
+        const auto [end, error] =
+            std::from_chars(normal.data(), normal.data() + normal.size(), value);
+        if (error == std::errc() && end == normal.data() + normal.size())
+            return value;
+    }
+    throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
+std::string FloatToStr(double value, const TLocaleInfo& locale) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    std::string text = buffer;
+    for (char& c : text)
+        if (c == '.')
+            c = locale.DecimalSeparator;
+    return text;
+}
+
+} // namespace kestrune

@@ -1,0 +1,60 @@
+#include "PassLine.h"
+
+#include "Text.h"
+
+namespace kestrune {
+
+namespace {
+
+// Characters from..from+count-1 (counted from 1), as much of them as the line has.
+std::string_view Copy(std::string_view line, std::size_t from, std::size_t count) {
+    return from - 1 < line.size() ? line.substr(from - 1, count) : std::string_view();
+}
+
+// Word `index` (from 1); words are runs of characters other than blanks.
+std::string_view Word(std::string_view line, int index) {
+    std::size_t p = 0;
+    for (int i = 1;; ++i) {
+        while (p < line.size() && line[p] == ' ')
+            ++p;
+        const std::size_t start = p;
+        while (p < line.size() && line[p] != ' ')
+            ++p;
+        if (start == p)
+            return {};
+        if (i == index)
+            return line.substr(start, p - start);
+    }
+}
+
+} // namespace
+
+TDateTime PassStart(std::string_view line) {
+    static constexpr std::size_t Pieces[6][2] = {{1, 4}, {5, 2}, {7, 2}, {9, 2}, {11, 2}, {13, 2}};
+    int values[6];
+    for (int i = 0; i < 6; ++i) {
+        const auto value = ParseInt(Copy(line, Pieces[i][0], Pieces[i][1]));
+        if (!value)
+            return 0;
+        values[i] = *value;
+    }
+    if (!IsValidDate(values[0], values[1], values[2]) ||
+        !IsValidTime(values[3], values[4], values[5], 0))
+        return 0;
+    return EncodeDateTime(values[0], values[1], values[2], values[3], values[4], values[5]);
+}
+
+TDateTime PassLength(std::string_view line) {
+    const auto seconds = ParseInt(Word(line, 5));
+    return seconds ? *seconds / SecondsPerDay : 0;
+}
+
+char PassDirection(std::string_view line) {
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos)
+        return '\0';
+    const std::size_t letter = line.find_first_not_of(' ', blank);
+    return letter == std::string_view::npos ? '\0' : line[letter];
+}
+
+} // namespace kestrune

@@ -1,0 +1,65 @@
+#pragma once
+// The pass list (the list box the window shows, line 0 the next pass) and the schedule list
+// (the copy that is written to the schedule file).
+
+#include "LocaleInfo.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+// Lines kept in ascending order of their text, compared without regard to case, with one
+// selected line or none (-1). A change is announced through OnChange, except between
+// BeginUpdate and EndUpdate, where one announcement comes at the end.
+class TPassList {
+public:
+    int Count() const { return static_cast<int>(FLines.size()); }
+    bool Empty() const { return FLines.empty(); }
+    // Throws std::out_of_range for an index that has no line.
+    const std::string& Line(int index) const;
+    const std::vector<std::string>& Lines() const { return FLines; }
+
+    // Inserts the line at its sorted place (after equal ones) and returns its index.
+    int Add(const std::string& line);
+    void Delete(int index);
+    void Clear();
+
+    int ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int index);
+
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    void SetOnChange(std::function<void()> onChange) { FOnChange = std::move(onChange); }
+
+private:
+    void Changed();
+
+    std::vector<std::string> FLines;
+    int FItemIndex = -1;
+    int FUpdateCount = 0;
+    bool FChangedDuringUpdate = false;
+    std::function<void()> FOnChange;
+};
+
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Sorted without regard to case; a line equal to one already there is not added.
+class TScheduleList {
+public:
+    void Assign(const std::vector<std::string>& lines);
+    const std::vector<std::string>& Lines() const { return FLines; }
+    // Every line ended by CR LF, in the locale's character set, no byte-order mark. The file is
+    // replaced whole or not at all; a failure throws EFileError with the system's reason.
+    void SaveToFile(const std::filesystem::path& path, const TLocaleInfo& locale) const;
+
+private:
+    std::vector<std::string> FLines;
+};
+
+} // namespace kestrune

@@ -1,0 +1,128 @@
+#include "ScheduleBuilder.h"
+
+#include "CommaText.h"
+#include "PassLine.h"
+#include "Text.h"
+
+#include <cmath>
+
+namespace kestrune {
+
+namespace {
+
+// Keeps the hourglass up for as long as it lives.
+class TBusyCursor {
+public:
+    explicit TBusyCursor(IScheduleView& view) : FView(view) { FView.ShowBusyCursor(); }
+    ~TBusyCursor() { FView.RestoreCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    IScheduleView& FView;
+};
+
+class TPassListUpdate {
+public:
+    explicit TPassListUpdate(TPassList& list) : FList(list) { FList.BeginUpdate(); }
+    ~TPassListUpdate() { FList.EndUpdate(); }
+    TPassListUpdate(const TPassListUpdate&) = delete;
+    TPassListUpdate& operator=(const TPassListUpdate&) = delete;
+
+private:
+    TPassList& FList;
+};
+
+} // namespace
+
+TScheduleBuilder::TScheduleBuilder(IScheduleView& view, TPassList& passList,
+                                   TScheduleList& scheduleList, const IClock& clock,
+                                   const TLocaleInfo& locale, std::filesystem::path schedulePath,
+                                   std::function<void()> showNextPass)
+    : FView(view), FPassList(passList), FScheduleList(scheduleList), FClock(clock), FLocale(locale),
+      FSchedulePath(std::move(schedulePath)), FShowNextPass(std::move(showNextPass)) {}
+
+TSatellites& TScheduleBuilder::Satellites() const {
+    if (!FSatellites)
+        throw ESatellites("The orbit-prediction component is not connected");
+    return *FSatellites;
+}
+
+void TScheduleBuilder::BuildPassList() {
+    TBusyCursor busy(FView);
+    FView.ShowTimerTab();
+
+    const double latitudeDeg = StrToFloat(FView.LatitudeText(), FLocale);
+    const double longitudeDeg = StrToFloat(FView.LongitudeText(), FLocale);
+    const double heightM = StrToFloat(FView.HeightText(), FLocale);
+    Satellites().SetLatitude(latitudeDeg);
+    Satellites().SetLongitude(longitudeDeg);
+    Satellites().SetHeight(heightM);
+
+    FPassList.Clear();
+
+    const TDateTime start = std::floor(FClock.UtcNow());
+    const std::string nowText = FormatCompact(FClock.UtcNow());
+
+    for (const TSatelliteRow& row : FView.SatelliteRows()) {
+        const std::string name = UpperCaseAscii(row.Name);
+        FView.SetStatusText("  Computing passes for " + name + "...");
+        const char direction = row.Direction.empty() ? '\0' : row.Direction.front();
+        if (direction != 'B' && direction != 'N' && direction != 'S')
+            continue;
+        const int minLengthS = ParseInt(Trim(row.MinLength)).value_or(DefaultMinPassLengthS);
+
+        TPassListUpdate update(FPassList);
+        for (const std::string& line : PassesOf(name, start, minLengthS)) {
+            if (line.substr(0, 14) < nowText)
+                continue; // started before this second
+            if (direction == 'B' || PassDirection(line) == direction)
+                AddPass(line);
+        }
+    }
+    FView.SetStatusText("");
+
+    FScheduleList.Assign(FPassList.Lines());
+    FScheduleList.SaveToFile(FSchedulePath, FLocale);
+    if (FShowNextPass)
+        FShowNextPass();
+    FView.EnableTimer();
+}
+
+std::vector<std::string> TScheduleBuilder::PassesOf(const std::string& name, TDateTime start,
+                                                    int minLengthS) {
+    auto compute = [&](const std::string& asName) {
+        return ReadCommaText(
+            Satellites().ComputePasses(asName, start, minLengthS, FView.DaysLookahead(),
+                                       static_cast<double>(FView.MinElevationDeg())));
+    };
+    std::vector<std::string> lines = compute(name);
+    if (!lines.empty())
+        return lines;
+    // Element files often write the name with dashes ("NOAA-18"); the lines then carry the
+    // name as the user wrote it.
+    const std::string altName = ReplaceAll(name, " ", "-");
+    lines = compute(altName);
+    return ReadCommaText(ReplaceAll(WriteCommaText(lines), altName, name));
+}
+
+bool TScheduleBuilder::AddPass(const std::string& line) {
+    const int index = FPassList.Add(line);
+    if (PassOverlapsNext(index - 1) || PassOverlapsNext(index)) {
+        FPassList.Delete(index);
+        return false;
+    }
+    return true;
+}
+
+bool TScheduleBuilder::PassOverlapsNext(int index) const {
+    if (index < 0 || index + 1 >= FPassList.Count())
+        return false;
+    // Pass times are whole seconds: compare them as such, not as sums of day fractions.
+    auto seconds = [](TDateTime t) { return std::llround(t * SecondsPerDay); };
+    const std::string& line = FPassList.Line(index);
+    return seconds(PassStart(line) + PassLength(line)) >=
+           seconds(PassStart(FPassList.Line(index + 1)));
+}
+
+} // namespace kestrune

@@ -1,0 +1,78 @@
+#pragma once
+// Turns the user's satellite list into the pass list: asks the orbit-prediction component for
+// each satellite's coming passes, keeps those not yet started that go the wanted way, merges
+// them so that no two overlap (the first one in stays) and writes the schedule file.
+
+#include "DateTime.h"
+#include "LocaleInfo.h"
+#include "PassList.h"
+#include "Satellites.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+// One row of the satellite grid, as the texts of its three cells.
+struct TSatelliteRow {
+    std::string Name;
+    std::string Direction; // "N", "S", "B" (both) or "X" (none)
+    std::string MinLength; // seconds
+};
+
+// What the build reads from and does to the window.
+class IScheduleView {
+public:
+    virtual ~IScheduleView() = default;
+    // The grid's rows below its heading, in order.
+    virtual std::vector<TSatelliteRow> SatelliteRows() const = 0;
+    virtual std::string LatitudeText() const = 0;
+    virtual std::string LongitudeText() const = 0;
+    virtual std::string HeightText() const = 0;
+    virtual int MinElevationDeg() const = 0;
+    virtual int DaysLookahead() const = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    // Shows the hourglass, remembering the cursor it replaces; RestoreCursor puts that back.
+    virtual void ShowBusyCursor() = 0;
+    virtual void RestoreCursor() = 0;
+    virtual void ShowTimerTab() = 0;
+    virtual void EnableTimer() = 0;
+};
+
+// Used when a minimum-length cell holds no whole number.
+constexpr int DefaultMinPassLengthS = 330;
+
+class TScheduleBuilder {
+public:
+    TScheduleBuilder(IScheduleView& view, TPassList& passList, TScheduleList& scheduleList,
+                     const IClock& clock, const TLocaleInfo& locale,
+                     std::filesystem::path schedulePath, std::function<void()> showNextPass);
+
+    // The component to ask; none until the program has connected one.
+    void SetSatellites(TSatellites* satellites) { FSatellites = satellites; }
+
+    // Rebuilds the pass list and the schedule file. A failure throws and leaves the pass list
+    // with what was added so far, the file unwritten and the timer disabled.
+    void BuildPassList();
+    // Inserts the line unless it overlaps a neighbour; whether it was kept.
+    bool AddPass(const std::string& line);
+    // Whether the pass at `index` lasts until (or past) the start of the one after it.
+    bool PassOverlapsNext(int index) const;
+
+private:
+    TSatellites& Satellites() const;
+    std::vector<std::string> PassesOf(const std::string& name, TDateTime start, int minLengthS);
+
+    IScheduleView& FView;
+    TPassList& FPassList;
+    TScheduleList& FScheduleList;
+    const IClock& FClock;
+    const TLocaleInfo& FLocale;
+    std::filesystem::path FSchedulePath;
+    std::function<void()> FShowNextPass;
+    TSatellites* FSatellites = nullptr;
+};
+
+} // namespace kestrune

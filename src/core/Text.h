@@ -1,0 +1,22 @@
+#pragma once
+// Small text helpers shared by the whole program.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+// Without the characters with codes 0 to 32 at both ends.
+std::string_view Trim(std::string_view text);
+// The letters a-z changed to A-Z; nothing else changes.
+std::string UpperCaseAscii(std::string_view text);
+// Case-insensitive comparison of ASCII letters: <0, 0 or >0.
+int CompareTextAscii(std::string_view a, std::string_view b);
+// A decimal integer: an optional sign and digits, nothing else, within the range of int.
+std::optional<int> ParseInt(std::string_view text);
+// Every occurrence of `from` replaced by `to` (exact, case-sensitive); an empty `from` changes
+// nothing.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+} // namespace kestrune

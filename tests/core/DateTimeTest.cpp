@@ -1,0 +1,65 @@
+#include "DateTime.h"
+
+#include "Text.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace kestrune {
+namespace {
+
+TEST(DateTime, EncodesKnownDays) {
+    EXPECT_EQ(EncodeDateTime(1899, 12, 30), 0.0);
+    EXPECT_EQ(EncodeDateTime(1900, 1, 1), 2.0);
+    EXPECT_EQ(EncodeDateTime(1970, 1, 1), UnixEpoch);
+    EXPECT_EQ(EncodeDateTime(2000, 3, 1), 36586.0);
+    EXPECT_EQ(FarFuture, EncodeDateTime(9999, 1, 1));
+    EXPECT_DOUBLE_EQ(EncodeDateTime(2025, 5, 28, 12, 0, 0), 45805.5);
+    EXPECT_THROW(EncodeDateTime(2025, 2, 29), std::invalid_argument);
+    EXPECT_NO_THROW(EncodeDateTime(2024, 2, 29));
+    EXPECT_THROW(EncodeDateTime(2025, 1, 1, 24), std::invalid_argument);
+}
+
+TEST(DateTime, DecodesWhatItEncodesAcrossCenturiesAndLeapDays) {
+    const int dates[][3] = {{1899, 12, 30}, {1900, 2, 28}, {1900, 3, 1},  {2000, 2, 29},
+                            {2024, 12, 31}, {2100, 3, 1},  {9999, 12, 31}};
+    for (const auto& d : dates) {
+        const TDateTimeParts p = DecodeDateTime(EncodeDateTime(d[0], d[1], d[2], 23, 59, 58, 999));
+        EXPECT_EQ(p.Year, d[0]);
+        EXPECT_EQ(p.Month, d[1]);
+        EXPECT_EQ(p.Day, d[2]);
+        EXPECT_EQ(p.Hour, 23);
+        EXPECT_EQ(p.Minute, 59);
+        EXPECT_EQ(p.Second, 58);
+        EXPECT_EQ(p.Millisecond, 999);
+    }
+}
+
+TEST(DateTime, CompactFormDropsMillisecondsButRoundsBinaryNoise) {
+    EXPECT_EQ(FormatCompact(EncodeDateTime(2026, 12, 8, 5, 4, 3, 999)), "20261208050403");
+    // 13:00:00 is not exact in binary; it must not print as 12:59:59.
+    EXPECT_EQ(FormatCompact(EncodeDateTime(2026, 1, 2) + 13.0 / 24.0), "20260102130000");
+    EXPECT_EQ(FormatCompact(FromUnixSeconds(1748433600.0)), "20250528120000");
+}
+
+TEST(Text, ParsesOnlyPlainDecimalIntegers) {
+    EXPECT_EQ(ParseInt("720"), 720);
+    EXPECT_EQ(ParseInt("-5"), -5);
+    EXPECT_EQ(ParseInt("+7"), 7);
+    EXPECT_EQ(ParseInt("007"), 7);
+    for (const char* bad : {"", " 1", "1 ", "1.0", "0x10", "++1", "+", "-", "99999999999"})
+        EXPECT_FALSE(ParseInt(bad)) << bad;
+}
+
+TEST(Text, TrimsUppercasesComparesAndReplaces) {
+    EXPECT_EQ(Trim("\t 12 \r\n"), "12");
+    EXPECT_EQ(UpperCaseAscii("noaa 19 \xc3\xa9"), "NOAA 19 \xc3\xa9");
+    EXPECT_EQ(CompareTextAscii("noaa", "NOAA"), 0);
+    EXPECT_LT(CompareTextAscii("abc", "abcd"), 0);
+    EXPECT_GT(CompareTextAscii("b", "A"), 0);
+    EXPECT_EQ(ReplaceAll("NOAA-18 x NOAA-18", "NOAA-18", "NOAA 18"), "NOAA 18 x NOAA 18");
+    EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "aa");
+}
+
+} // namespace
+} // namespace kestrune

@@ -1,0 +1,292 @@
+#include "ScheduleBuilder.h"
+
+#include "CommaText.h"
+#include "FakeClock.h"
+#include "FakeSatellites.h"
+#include "PassLine.h"
+#include "TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+using test::TFakeClock;
+using test::TFakeSatellites;
+using test::TTempDir;
+
+class TFakeScheduleView final : public IScheduleView {
+public:
+    std::vector<TSatelliteRow> Rows;
+    std::string Latitude = "55.9", Longitude = "-3.2", Height = "180";
+    int MinElevation = 2, Days = 3;
+    std::vector<std::string> StatusTexts;
+    int CursorDepth = 0, TimerTabShown = 0, TimerEnabled = 0;
+
+    std::vector<TSatelliteRow> SatelliteRows() const override { return Rows; }
+    std::string LatitudeText() const override { return Latitude; }
+    std::string LongitudeText() const override { return Longitude; }
+    std::string HeightText() const override { return Height; }
+    int MinElevationDeg() const override { return MinElevation; }
+    int DaysLookahead() const override { return Days; }
+    void SetStatusText(const std::string& text) override { StatusTexts.push_back(text); }
+    void ShowBusyCursor() override { ++CursorDepth; }
+    void RestoreCursor() override { --CursorDepth; }
+    void ShowTimerTab() override { ++TimerTabShown; }
+    void EnableTimer() override { ++TimerEnabled; }
+};
+
+// A pass line at 2025-05-28 hh:nn:ss lasting the given seconds.
+std::string Pass(int hour, int minute, int second, int lengthS, const std::string& name,
+                 char direction = 'N') {
+    return FormatCompact(EncodeDateTime(2025, 5, 28, hour, minute, second)) + ' ' + direction +
+           " 40 180 " + std::to_string(lengthS) + ' ' + name;
+}
+
+class ScheduleBuilderTest : public ::testing::Test {
+protected:
+    TFakeScheduleView View;
+    TFakeSatellites Fake;
+    std::unique_ptr<TSatellites> Satellites = test::WrapFake(Fake);
+    TPassList PassList;
+    TScheduleList ScheduleList;
+    TFakeClock Clock{EncodeDateTime(2025, 5, 28, 8, 0, 0)};
+    TLocaleInfo Locale;
+    TTempDir Dir;
+    int NextPassShown = 0;
+    TScheduleBuilder Builder{
+        View, PassList, ScheduleList, Clock, Locale, Dir.Path() / "Schedule.txt", [this] {
+            ++NextPassShown;
+        }};
+
+    void SetUp() override { Builder.SetSatellites(Satellites.get()); }
+
+    void Offer(const std::string& name, const std::vector<std::string>& lines) {
+        Fake.Passes[name] = WriteCommaText(lines);
+    }
+    std::string Schedule() const { return test::ReadFileBytes(Dir.Path() / "Schedule.txt"); }
+};
+
+TEST_F(ScheduleBuilderTest, DirectionFiltersAndSkippedRows) {
+    Offer("NOAA 19", {Pass(9, 0, 0, 600, "NOAA 19", 'N'), Pass(11, 0, 0, 600, "NOAA 19", 'S')});
+    Offer("NOAA 18", {Pass(13, 0, 0, 600, "NOAA 18", 'N'), Pass(15, 0, 0, 600, "NOAA 18", 'S')});
+    Offer("NOAA 15", {Pass(17, 0, 0, 600, "NOAA 15", 'N')});
+    View.Rows = {{"noaa 19", "B", "720"},
+                 {"NOAA 18", "S", "720"},
+                 {"NOAA 15", "x", "720"},
+                 {"NOAA 15", "", "720"}};
+    Builder.BuildPassList();
+
+    EXPECT_EQ(PassList.Lines(), (std::vector<std::string>{Pass(9, 0, 0, 600, "NOAA 19", 'N'),
+                                                          Pass(11, 0, 0, 600, "NOAA 19", 'S'),
+                                                          Pass(15, 0, 0, 600, "NOAA 18", 'S')}));
+    // The name goes upper case to the component; rows without a wanted direction make no call
+    // but still show their name.
+    ASSERT_EQ(Fake.Calls.size(), 2u);
+    EXPECT_EQ(Fake.Calls[0].Name, "NOAA 19");
+    EXPECT_EQ(View.StatusTexts,
+              (std::vector<std::string>{
+                  "  Computing passes for NOAA 19...", "  Computing passes for NOAA 18...",
+                  "  Computing passes for NOAA 15...", "  Computing passes for NOAA 15...", ""}));
+    EXPECT_EQ(Fake.Log.front(), "SetLatitude");
+    EXPECT_DOUBLE_EQ(Fake.LatitudeDeg, 55.9);
+    EXPECT_DOUBLE_EQ(Fake.LongitudeDeg, -3.2);
+    EXPECT_DOUBLE_EQ(Fake.HeightM, 180);
+    EXPECT_EQ(View.CursorDepth, 0);
+    EXPECT_EQ(View.TimerTabShown, 1);
+    EXPECT_EQ(View.TimerEnabled, 1);
+    EXPECT_EQ(NextPassShown, 1);
+}
+
+TEST_F(ScheduleBuilderTest, AsksFromTheStartOfTheDayWithTheGridsNumbers) {
+    Clock.Set(EncodeDateTime(2025, 5, 28, 17, 45, 12, 500));
+    View.MinElevation = 7;
+    View.Days = 21;
+    View.Rows = {{"A", "B", " 600 "}, {"B", "B", ""}, {"C", "B", "ten"}};
+    Builder.BuildPassList();
+    ASSERT_EQ(Fake.Calls.size(), 6u); // nobody knows these names: each is asked twice
+    EXPECT_EQ(Fake.Calls[0].Start, EncodeDateTime(2025, 5, 28));
+    EXPECT_EQ(Fake.Calls[0].MinLengthS, 600);
+    EXPECT_EQ(Fake.Calls[0].Days, 21);
+    EXPECT_EQ(Fake.Calls[0].MinElevationDeg, 7.0);
+    EXPECT_EQ(Fake.Calls[2].MinLengthS, DefaultMinPassLengthS);
+    EXPECT_EQ(Fake.Calls[4].MinLengthS, DefaultMinPassLengthS);
+}
+
+TEST_F(ScheduleBuilderTest, KeepsAPassStartingThisSecondAndDropsOneStartedBefore) {
+    Clock.Set(EncodeDateTime(2025, 5, 28, 9, 0, 0, 700));
+    Offer("SAT",
+          {Pass(8, 59, 59, 100, "SAT"), Pass(9, 0, 0, 100, "SAT"), Pass(12, 0, 0, 100, "SAT")});
+    View.Rows = {{"SAT", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(PassList.Lines(),
+              (std::vector<std::string>{Pass(9, 0, 0, 100, "SAT"), Pass(12, 0, 0, 100, "SAT")}));
+}
+
+TEST_F(ScheduleBuilderTest, OverlapsAreWonByTheHigherRowAndTouchingPassesOverlap) {
+    Offer("NOAA 18", {Pass(9, 32, 6, 726, "NOAA 18"), Pass(12, 0, 0, 600, "NOAA 18")});
+    // 09:37:12 overlaps the NOAA 18 pass; 12:10:00 starts exactly when 12:00:00+600 ends;
+    // 14:00:00 overlaps nothing that is kept.
+    Offer("NOAA 19", {Pass(9, 37, 12, 901, "NOAA 19"), Pass(12, 10, 0, 300, "NOAA 19"),
+                      Pass(14, 0, 0, 300, "NOAA 19")});
+    View.Rows = {{"NOAA 18", "B", "0"}, {"NOAA 19", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(PassList.Lines(), (std::vector<std::string>{Pass(9, 32, 6, 726, "NOAA 18"),
+                                                          Pass(12, 0, 0, 600, "NOAA 18"),
+                                                          Pass(14, 0, 0, 300, "NOAA 19")}));
+    // Swapping the rows swaps the winner.
+    View.Rows = {{"NOAA 19", "B", "0"}, {"NOAA 18", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(PassList.Line(0), Pass(9, 37, 12, 901, "NOAA 19"));
+}
+
+TEST_F(ScheduleBuilderTest, APassOverlappingOnlyADroppedPassStays) {
+    // B1 overlaps A1 and is dropped; C1 overlaps B1 only, so it stays.
+    Offer("A", {Pass(10, 0, 0, 600, "A")});
+    Offer("B", {Pass(10, 5, 0, 600, "B")});
+    Offer("C", {Pass(10, 12, 0, 300, "C")});
+    View.Rows = {{"A", "B", "0"}, {"B", "B", "0"}, {"C", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(PassList.Lines(),
+              (std::vector<std::string>{Pass(10, 0, 0, 600, "A"), Pass(10, 12, 0, 300, "C")}));
+}
+
+TEST_F(ScheduleBuilderTest, FindsDashedNamesAndWritesTheGridsName) {
+    Offer("NOAA-19", {Pass(10, 0, 0, 600, "NOAA-19"), Pass(13, 0, 0, 600, "NOAA-19")});
+    View.Rows = {{"Noaa 19", "N", "720"}};
+    Builder.BuildPassList();
+    ASSERT_EQ(Fake.Calls.size(), 2u);
+    EXPECT_EQ(Fake.Calls[1].Name, "NOAA-19");
+    EXPECT_EQ(PassList.Lines(), (std::vector<std::string>{Pass(10, 0, 0, 600, "NOAA 19"),
+                                                          Pass(13, 0, 0, 600, "NOAA 19")}));
+}
+
+TEST_F(ScheduleBuilderTest, ASatelliteEnteredTwiceYieldsItsPassesOnce) {
+    Offer("NOAA 19", {Pass(10, 0, 0, 600, "NOAA 19"), Pass(13, 0, 0, 600, "NOAA 19")});
+    View.Rows = {{"NOAA 19", "B", "0"}, {"noaa 19", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(PassList.Count(), 2);
+    EXPECT_EQ(Schedule(), PassList.Line(0) + "\r\n" + PassList.Line(1) + "\r\n");
+}
+
+TEST_F(ScheduleBuilderTest, AnEmptyGridGivesAnEmptyListAndAnEmptyFile) {
+    Dir.Write("Schedule.txt", "old content\r\n");
+    PassList.Add(Pass(10, 0, 0, 600, "OLD"));
+    Builder.BuildPassList();
+    EXPECT_TRUE(PassList.Empty());
+    EXPECT_EQ(Schedule(), "");
+    EXPECT_EQ(NextPassShown, 1);
+}
+
+TEST_F(ScheduleBuilderTest, ABadLocationFailsBeforeTheListIsEmptied) {
+    PassList.Add(Pass(10, 0, 0, 600, "KEPT"));
+    View.Longitude = "3,2";
+    View.Rows = {{"NOAA 19", "B", "0"}};
+    try {
+        Builder.BuildPassList();
+        FAIL() << "no error";
+    } catch (const EConvertError& error) {
+        EXPECT_STREQ(error.what(), "'3,2' is not a valid floating point value");
+    }
+    EXPECT_EQ(PassList.Count(), 1);
+    EXPECT_TRUE(Fake.Log.empty());
+    EXPECT_EQ(View.CursorDepth, 0);
+    EXPECT_EQ(View.TimerEnabled, 0);
+    EXPECT_FALSE(std::filesystem::exists(Dir.Path() / "Schedule.txt"));
+}
+
+TEST_F(ScheduleBuilderTest, AComponentFailureStopsTheBuildWhereItHappens) {
+    Offer("A", {Pass(10, 0, 0, 600, "A")});
+    View.Rows = {{"A", "B", "0"}, {"B", "B", "0"}};
+    Builder.BuildPassList();
+    Fake.Failures["ComputePasses"] = EFail;
+    Fake.Passes.clear();
+    EXPECT_THROW(
+        {
+            try {
+                Builder.BuildPassList();
+            } catch (const ESatellites& error) {
+                EXPECT_STREQ(error.what(),
+                             "ISatellites.ComputePasses failed: 0x80004005 (Unspecified error)");
+                throw;
+            }
+        },
+        ESatellites);
+    EXPECT_TRUE(PassList.Empty());
+    EXPECT_EQ(View.TimerEnabled, 1); // only the first build's
+    EXPECT_EQ(View.CursorDepth, 0);
+    // The schedule of the last good build stays.
+    EXPECT_EQ(Schedule(), Pass(10, 0, 0, 600, "A") + "\r\n");
+}
+
+TEST_F(ScheduleBuilderTest, WithoutAComponentTheBuildSaysSo) {
+    Builder.SetSatellites(nullptr);
+    EXPECT_THROW(Builder.BuildPassList(), ESatellites);
+    EXPECT_EQ(View.CursorDepth, 0);
+}
+
+TEST_F(ScheduleBuilderTest, AnUnwritableScheduleKeepsTheListAndNamesTheFile) {
+    Offer("A", {Pass(10, 0, 0, 600, "A")});
+    View.Rows = {{"A", "B", "0"}};
+    const auto folder = Dir.Path() / "gone";
+    TScheduleBuilder builder{View,   PassList, ScheduleList, Clock, Locale, folder / "Schedule.txt",
+                             nullptr};
+    builder.SetSatellites(Satellites.get());
+    try {
+        builder.BuildPassList();
+        FAIL() << "no error";
+    } catch (const EFileError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" +
+                                                 (folder / "Schedule.txt").string() +
+                                                 "\". No such file or directory");
+    }
+    EXPECT_EQ(PassList.Count(), 1);
+    EXPECT_EQ(View.TimerEnabled, 0);
+    EXPECT_EQ(View.CursorDepth, 0);
+}
+
+TEST_F(ScheduleBuilderTest, TheScheduleIsSortedDeduplicatedAndInTheLocaleCharset) {
+    Locale.FromUtf8 = [](std::string_view text) {
+        std::string latin1;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            latin1 += c == 0xC3 ? static_cast<char>(0x40 + static_cast<unsigned char>(text[++i]))
+                                : text[i];
+        }
+        return latin1;
+    };
+    Offer("M\xc3\xa9TEO",
+          {Pass(12, 0, 0, 600, "M\xc3\xa9TEO"), Pass(10, 0, 0, 600, "M\xc3\xa9TEO")});
+    View.Rows = {{"M\xc3\xa9teo", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(Schedule(),
+              Pass(10, 0, 0, 600, "M\xe9TEO") + "\r\n" + Pass(12, 0, 0, 600, "M\xe9TEO") + "\r\n");
+}
+
+TEST(PassList, KeepsOrderAndSelectionLikeASortedListBox) {
+    TPassList list;
+    int changes = 0;
+    list.SetOnChange([&] { ++changes; });
+    list.Add("b");
+    list.Add("C");
+    EXPECT_EQ(list.Add("A"), 0);
+    list.SetItemIndex(1);
+    EXPECT_EQ(list.Add("a"), 1); // after the equal one
+    EXPECT_EQ(list.ItemIndex(), 2);
+    list.Delete(0);
+    EXPECT_EQ(list.ItemIndex(), 1);
+    list.Delete(1);
+    EXPECT_EQ(list.ItemIndex(), -1);
+    EXPECT_THROW(list.Line(5), std::out_of_range);
+    changes = 0;
+    list.BeginUpdate();
+    list.Add("x");
+    list.Add("y");
+    EXPECT_EQ(changes, 0);
+    list.EndUpdate();
+    EXPECT_EQ(changes, 1);
+}
+
+} // namespace
+} // namespace kestrune

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Satellites.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrune::test {
+
+// An orbit-prediction component that answers from a table of names and records every call.
+class TFakeSatellites final : public ISatellites {
+public:
+    struct TCall {
+        std::string Name;
+        double Start;
+        std::int32_t MinLengthS;
+        std::int32_t Days;
+        double MinElevationDeg;
+    };
+
+    // The comma text ComputePasses gives for the name; unknown names give the empty text.
+    std::map<std::string, std::string> Passes;
+    // A failure code for the named method instead of its work.
+    std::map<std::string, HResult> Failures;
+    std::vector<TCall> Calls;
+    std::vector<std::string> Log; // method names in call order
+    double LatitudeDeg = 0, LongitudeDeg = 0, HeightM = 0;
+    std::string DataPath;
+    bool* Released = nullptr;
+
+    HResult GetLibraryVersion(std::string& version) override;
+    HResult SetDataPath(const std::string& folder) override;
+    HResult GetDataValid(std::int32_t& valid) override;
+    HResult SetLatitude(double latitudeDeg) override;
+    HResult SetLongitude(double longitudeDeg) override;
+    HResult SetHeight(double heightM) override;
+    HResult ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
+                          std::int32_t days, double minElevationDeg, std::string& passes) override;
+    void Release() override;
+
+private:
+    HResult Enter(const char* method);
+};
+
+// The program's wrapper around a fake that the test keeps using; the wrapper's Release does
+// not delete it.
+std::unique_ptr<TSatellites> WrapFake(TFakeSatellites& fake);
+
+} // namespace kestrune::test
