@@ -35,6 +35,10 @@ private:
 
 } // namespace
 
+std::vector<TSatelliteRow> DefaultSatelliteRows() {
+    return {{"NOAA 19", "N", "720"}, {"NOAA 18", "N", "720"}, {"NOAA 15", "S", "720"}};
+}
+
 TScheduleBuilder::TScheduleBuilder(IScheduleView& view, TPassList& passList,
                                    TScheduleList& scheduleList, const IClock& clock,
                                    const TLocaleInfo& locale, std::filesystem::path schedulePath,
@@ -83,7 +87,8 @@ void TScheduleBuilder::BuildPassList() {
     FView.SetStatusText("");
 
     FScheduleList.Assign(FPassList.Lines());
-    FScheduleList.SaveToFile(FSchedulePath, FLocale);
+    if (!FSchedulePath.empty())
+        FScheduleList.SaveToFile(FSchedulePath, FLocale);
     if (FShowNextPass)
         FShowNextPass();
     FView.EnableTimer();
@@ -94,7 +99,7 @@ std::vector<std::string> TScheduleBuilder::PassesOf(const std::string& name, TDa
     auto compute = [&](const std::string& asName) {
         return ReadCommaText(
             Satellites().ComputePasses(asName, start, minLengthS, FView.DaysLookahead(),
-                                       static_cast<double>(FView.MinElevationDeg())));
+                                       FView.MinElevationDeg()));
     };
     std::vector<std::string> lines = compute(name);
     if (!lines.empty())

@@ -31,7 +31,7 @@ public:
     virtual std::string LatitudeText() const = 0;
     virtual std::string LongitudeText() const = 0;
     virtual std::string HeightText() const = 0;
-    virtual int MinElevationDeg() const = 0;
+    virtual double MinElevationDeg() const = 0;
     virtual int DaysLookahead() const = 0;
     virtual void SetStatusText(const std::string& text) = 0;
     // Shows the hourglass, remembering the cursor it replaces; RestoreCursor puts that back.
@@ -41,11 +41,15 @@ public:
     virtual void EnableTimer() = 0;
 };
 
+// The satellites a new station starts with, in order of precedence.
+std::vector<TSatelliteRow> DefaultSatelliteRows();
+
 // Used when a minimum-length cell holds no whole number.
 constexpr int DefaultMinPassLengthS = 330;
 
 class TScheduleBuilder {
 public:
+    // An empty schedule path writes no schedule file (the command-line predictor's default).
     TScheduleBuilder(IScheduleView& view, TPassList& passList, TScheduleList& scheduleList,
                      const IClock& clock, const TLocaleInfo& locale,
                      std::filesystem::path schedulePath, std::function<void()> showNextPass);

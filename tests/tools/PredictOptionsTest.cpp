@@ -1,0 +1,82 @@
+#include "PredictOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+using TArgs = std::vector<std::string>;
+
+const TArgs Station = {"--tle-dir", "tle", "--lat", "55.9", "--lon", "-3.2", "--height", "180"};
+
+TArgs With(TArgs extra) {
+    TArgs args = Station;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+std::string UsageError(const TArgs& args) {
+    try {
+        ParsePredictOptions(args);
+    } catch (const EUsage& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+TEST(PredictOptions, DefaultsAreTheWindowsDefaults) {
+    const TPredictOptions options = ParsePredictOptions(Station);
+    EXPECT_EQ(options.TleDir, "tle");
+    EXPECT_EQ(options.Longitude, "-3.2");
+    EXPECT_EQ(options.MinElevationDeg, 2.0);
+    EXPECT_EQ(options.Days, 21);
+    EXPECT_FALSE(options.Start);
+    EXPECT_FALSE(options.Raw);
+    ASSERT_EQ(options.Satellites.size(), 3u);
+    EXPECT_EQ(options.Satellites[2].Name, "NOAA 15");
+    EXPECT_EQ(options.Satellites[2].Direction, "S");
+    EXPECT_EQ(options.Satellites[2].MinLength, "720");
+}
+
+TEST(PredictOptions, SatelliteEntriesTakeNameDirectionAndLength) {
+    const TPredictOptions options =
+        ParsePredictOptions(With({"--sat", "METEOR-M2 3", "--sat", " METEOR-M2 4 , N ", "--sat",
+                                  "NOAA 19,S,600", "--start", "20250528120000", "--days", "3",
+                                  "--min-elevation", "7.5", "--raw", "--schedule", "s.txt"}));
+    ASSERT_EQ(options.Satellites.size(), 3u);
+    EXPECT_EQ(options.Satellites[0].Name, "METEOR-M2 3");
+    EXPECT_EQ(options.Satellites[0].Direction, "B");
+    EXPECT_EQ(options.Satellites[0].MinLength, ""); // the builder's default applies
+    EXPECT_EQ(options.Satellites[1].Name, "METEOR-M2 4");
+    EXPECT_EQ(options.Satellites[1].Direction, "N");
+    EXPECT_EQ(options.Satellites[2].MinLength, "600");
+    EXPECT_EQ(*options.Start, EncodeDateTime(2025, 5, 28, 12));
+    EXPECT_EQ(options.Days, 3);
+    EXPECT_EQ(options.MinElevationDeg, 7.5);
+    EXPECT_TRUE(options.Raw);
+    EXPECT_EQ(options.SchedulePath, "s.txt");
+}
+
+TEST(PredictOptions, BadCommandLinesSayWhatIsWrong) {
+    EXPECT_EQ(UsageError({"--lat", "1"}), "--tle-dir is required (see --help)");
+    EXPECT_EQ(UsageError({"--tle-dir", "x", "--lat", "1"}),
+              "--lat, --lon and --height are required (see --help)");
+    EXPECT_EQ(UsageError(With({"--lat", "55,9"})), "--lat: '55,9' is not a number");
+    EXPECT_EQ(UsageError(With({"--lat", "91"})), "--lat: 91 is out of range (-90 to 90)");
+    EXPECT_EQ(UsageError(With({"--days", "0"})), "--days: '0' is not a whole number from 1 to 366");
+    EXPECT_EQ(UsageError(With({"--start", "20250230120000"})),
+              "--start: '20250230120000' is not a UTC time as YYYYMMDDhhmmss");
+    EXPECT_EQ(UsageError(With({"--start", "2025052812000"})),
+              "--start: '2025052812000' is not a UTC time as YYYYMMDDhhmmss");
+    EXPECT_EQ(UsageError(With({"--sat", "NOAA 19,Q"})),
+              "--sat: 'NOAA 19,Q': the direction must be N, S, B or X");
+    EXPECT_EQ(UsageError(With({"--sat", ",N"})), "--sat: ',N' has no satellite name");
+    EXPECT_EQ(UsageError(With({"--sat", "A,N,long"})),
+              "--sat: 'A,N,long': the minimum length must be whole seconds");
+    EXPECT_EQ(UsageError(With({"--schedule"})), "--schedule needs a value");
+    EXPECT_EQ(UsageError(With({"--verbose"})), "unknown option '--verbose' (see --help)");
+    EXPECT_TRUE(ParsePredictOptions({"--help"}).Help);
+}
+
+} // namespace
+} // namespace kestrune
