@@ -16,6 +16,9 @@ namespace kestrune {
 
 class TCustomComPort;
 class TComThread;
+class IRegistry;
+class IRegistryKey;
+class IComSetupView;
 
 // Each settings object keeps a back reference to its port (none for a free-standing object used
 // as the source of an assignment) and re-applies its group on the port after every change.
@@ -146,6 +149,8 @@ struct TComPortEnvironment {
     ISerialDeviceFactory& Devices;
     IGuiDispatcher& Dispatcher;
     IDebugTrace& Trace;
+    // The registry for the stored settings and the machine's port list.
+    IRegistry& Registry;
 };
 
 class TCustomComPort {
@@ -208,6 +213,15 @@ public:
     void Loaded();
     bool Loading() const { return FLoading; }
 
+    // The registry kind writes and reads the values of StoredGroups in the key formed from
+    // `path` and the component name; failures throw codes 16 and 17. The INI-file kind is not
+    // provided and fails the same way.
+    void StoreSettings(TStorageKind kind, const std::string& path);
+    void LoadSettings(TStorageKind kind, const std::string& path);
+
+    // Fills the setup dialog's lists, has the view show it, and applies the choices on OK.
+    void RunSetupDialog(IComSetupView& view);
+
     // Optional handlers; the program assigns none.
     std::function<void()> OnBeforeOpen;
     std::function<void()> OnAfterOpen;
@@ -225,6 +239,9 @@ public:
     std::function<void()> OnRx80Full;
 
 protected:
+    // The key is null when the path named none: every write then fails, every read finds nothing.
+    virtual void StoreToRegistry(IRegistryKey* key);
+    virtual void LoadFromRegistry(IRegistryKey* key);
     virtual void OpenDevice();
     virtual void CloseDevice();
     virtual void ApplySettings();

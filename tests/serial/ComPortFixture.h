@@ -3,6 +3,7 @@
 
 #include "ComPort.h"
 #include "FakeSerialDevice.h"
+#include "MemoryRegistry.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -33,7 +34,8 @@ protected:
     TFakeSerialHardware Hardware;
     TQueuedGuiDispatcher Dispatcher;
     TRecordingTrace Trace;
-    TComPort Port{"ComPortControl", {Hardware, Dispatcher, Trace}};
+    TMemoryRegistry Registry;
+    TComPort Port{"ComPortControl", {Hardware, Dispatcher, Trace, Registry}};
 };
 
 } // namespace kestrune::test

@@ -422,7 +422,7 @@ TEST_F(ComPortTest, ConnectedWhileLoadingIsActedOnWhenLoaded) {
 
 TEST_F(ComPortTest, DestroyingAnOpenPortClosesItsDevice) {
     {
-        TComPort port("Other", {Hardware, Dispatcher, Trace});
+        TComPort port("Other", {Hardware, Dispatcher, Trace, Registry});
         port.Open();
         Hardware.FailCall("PurgeComm", EIO);
     }
