@@ -14,7 +14,7 @@ public:
         const TRegKeyData* key = nullptr;
         if (const TRegResult result = Find(KeyQueryValue, key); result != ErrorSuccess)
             return result;
-        const TRegValue* value = key->FindValue(name);
+        const TRegValue* value = key->FindValue(NormaliseValueName(name));
         if (value == nullptr)
             return ErrorFileNotFound;
         if (data != nullptr && size == nullptr)
@@ -37,17 +37,18 @@ public:
     TRegResult SetValue(std::string_view name, TRegType type,
                         std::span<const std::uint8_t> data) override {
         return Change(TRegistryChange::TKind::SetValue,
-                      TRegValue{std::string(name), type, {data.begin(), data.end()}});
+                      TRegValue{NormaliseValueName(name), type, {data.begin(), data.end()}});
     }
 
     TRegResult DeleteValue(std::string_view name) override {
         const TRegKeyData* key = nullptr;
         if (const TRegResult result = Find(KeySetValue, key); result != ErrorSuccess)
             return result;
-        if (key->FindValue(name) == nullptr)
+        std::string normalised = NormaliseValueName(name);
+        if (key->FindValue(normalised) == nullptr)
             return ErrorFileNotFound;
         return Change(TRegistryChange::TKind::DeleteValue,
-                      TRegValue{std::string(name), RegNone, {}});
+                      TRegValue{std::move(normalised), RegNone, {}});
     }
 
     TRegResult EnumValue(std::uint32_t index, std::uint32_t nameCapacity,

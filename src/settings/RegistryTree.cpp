@@ -52,8 +52,12 @@ bool NormaliseKeyPath(std::string_view path, std::string& normalised) {
         if (partLength == 0)
             return false;
     }
-    normalised = path;
+    normalised = NormaliseValueName(path);
     return true;
+}
+
+std::string NormaliseValueName(std::string_view name) {
+    return TextFromUtf16Bytes(Utf16Bytes(name));
 }
 
 const TRegValue* TRegKeyData::FindValue(std::string_view name) const {

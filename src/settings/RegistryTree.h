@@ -32,8 +32,11 @@ struct TRegKeyData {
 };
 
 // The path without its leading and trailing "\", or false when the path has an empty part in
-// the middle or a part with a control character.
+// the middle or a part with a control character. Bytes that are not UTF-8 become U+FFFD.
 bool NormaliseKeyPath(std::string_view path, std::string& normalised);
+// A value name as Windows would keep it: up to its first NUL, with bytes that are not UTF-8
+// replaced by U+FFFD (the parts of a key path are kept the same way).
+std::string NormaliseValueName(std::string_view name);
 // Whether two names are equal without regard to the case of ASCII letters.
 bool SameName(std::string_view a, std::string_view b);
 

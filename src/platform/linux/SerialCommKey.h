@@ -1,0 +1,26 @@
+#pragma once
+// The machine's serial ports, as the key HKEY_LOCAL_MACHINE "HARDWARE\DEVICEMAP\SERIALCOMM"
+// shows them on Windows, found in the sysfs tty class folder.
+
+#include "RegistryTree.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrune {
+
+constexpr std::string_view SerialCommPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr std::string_view DefaultTtyRoot = "/sys/class/tty";
+
+// The entries of ttyRoot that have a "device" link, leaving out those whose "type" says 0 (a
+// serial port without a UART behind it, such as the 8250 driver's unused ttyS ports), in the
+// order of their names with numbers compared as numbers (ttyS2 before ttyS10).
+std::vector<std::string> SerialPortNames(const std::filesystem::path& ttyRoot);
+
+// The key SerialCommPath with one REG_SZ per port, named "\Device\" + port name, holding the
+// port name ("ttyUSB0"). An empty tree when ttyRoot cannot be read.
+TRegistryTree SerialCommTree(const std::filesystem::path& ttyRoot);
+
+} // namespace kestrune
