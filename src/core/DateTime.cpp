@@ -38,7 +38,7 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 }
 
 TDateTimeParts DecodeDateTime(TDateTime value) {
-    const long long totalMs = std::llround(value * static_cast<double>(MsPerDay));
+    const long long totalMs = ToMilliseconds(value);
     long long days = totalMs / MsPerDay;
     long long msOfDay = totalMs % MsPerDay;
     if (msOfDay < 0) {
@@ -62,6 +62,10 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     parts.Second = static_cast<int>(msOfDay / 1000 % 60);
     parts.Millisecond = static_cast<int>(msOfDay % 1000);
     return parts;
+}
+
+long long ToMilliseconds(TDateTime value) {
+    return std::llround(value * static_cast<double>(MsPerDay));
 }
 
 std::string FormatCompact(TDateTime value) {

@@ -45,6 +45,10 @@ TDateTimeParts DecodeDateTime(TDateTime value);
 // "yyyymmddhhnnss"; the milliseconds are dropped, not rounded into the seconds.
 std::string FormatCompact(TDateTime value);
 
+// Whole milliseconds: the resolution at which the program compares times, so that sums of day
+// fractions that differ in their last bit still compare equal.
+long long ToMilliseconds(TDateTime value);
+
 constexpr double ToUnixSeconds(TDateTime value) {
     return (value - UnixEpoch) * SecondsPerDay;
 }

@@ -97,9 +97,8 @@ void TScheduleBuilder::BuildPassList() {
 std::vector<std::string> TScheduleBuilder::PassesOf(const std::string& name, TDateTime start,
                                                     int minLengthS) {
     auto compute = [&](const std::string& asName) {
-        return ReadCommaText(
-            Satellites().ComputePasses(asName, start, minLengthS, FView.DaysLookahead(),
-                                       FView.MinElevationDeg()));
+        return ReadCommaText(Satellites().ComputePasses(
+            asName, start, minLengthS, FView.DaysLookahead(), FView.MinElevationDeg()));
     };
     std::vector<std::string> lines = compute(name);
     if (!lines.empty())
@@ -123,11 +122,9 @@ bool TScheduleBuilder::AddPass(const std::string& line) {
 bool TScheduleBuilder::PassOverlapsNext(int index) const {
     if (index < 0 || index + 1 >= FPassList.Count())
         return false;
-    // Pass times are whole seconds: compare them as such, not as sums of day fractions.
-    auto seconds = [](TDateTime t) { return std::llround(t * SecondsPerDay); };
     const std::string& line = FPassList.Line(index);
-    return seconds(PassStart(line) + PassLength(line)) >=
-           seconds(PassStart(FPassList.Line(index + 1)));
+    return ToMilliseconds(PassStart(line) + PassLength(line)) >=
+           ToMilliseconds(PassStart(FPassList.Line(index + 1)));
 }
 
 } // namespace kestrune

@@ -20,7 +20,8 @@ class TFakeScheduleView final : public IScheduleView {
 public:
     std::vector<TSatelliteRow> Rows;
     std::string Latitude = "55.9", Longitude = "-3.2", Height = "180";
-    int MinElevation = 2, Days = 3;
+    double MinElevation = 2;
+    int Days = 3;
     std::vector<std::string> StatusTexts;
     int CursorDepth = 0, TimerTabShown = 0, TimerEnabled = 0;
 
@@ -28,7 +29,7 @@ public:
     std::string LatitudeText() const override { return Latitude; }
     std::string LongitudeText() const override { return Longitude; }
     std::string HeightText() const override { return Height; }
-    int MinElevationDeg() const override { return MinElevation; }
+    double MinElevationDeg() const override { return MinElevation; }
     int DaysLookahead() const override { return Days; }
     void SetStatusText(const std::string& text) override { StatusTexts.push_back(text); }
     void ShowBusyCursor() override { ++CursorDepth; }

@@ -1,0 +1,277 @@
+#include "PassSequencer.h"
+
+#include "PassLine.h"
+#include "Text.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace kestrune {
+
+namespace {
+
+// The text after the first blank, trimmed; empty when there is no blank.
+std::string_view AfterBlank(std::string_view text) {
+    const std::size_t blank = text.find(' ');
+    return blank == std::string_view::npos ? std::string_view() : Trim(text.substr(blank + 1));
+}
+
+std::string TwoDigits(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+std::string TimeOfDay(const TDateTimeParts& parts, char separator) {
+    return TwoDigits(parts.Hour) + separator + TwoDigits(parts.Minute) + separator +
+           TwoDigits(parts.Second);
+}
+
+} // namespace
+
+int SatelliteChannelItem(const std::string& satellite) {
+    if (satellite == "NOAA 15")
+        return 5; // channel 4, 137.62 MHz
+    if (satellite == "NOAA 18")
+        return 6; // channel 5, 137.91 MHz
+    if (satellite == "NOAA 19")
+        return 2; // channel 1, 137.10 MHz
+    return 0;
+}
+
+TPassSequencer::TPassSequencer(ISequencerView& view, TPassList& passList, TScheduleBuilder& builder,
+                               TReceiverControl& receiver, IReceiverPort& port,
+                               TTrackingOutput& tracking, const IClock& clock,
+                               const TLocaleInfo& locale)
+    : FView(view), FPassList(passList), FBuilder(builder), FReceiver(receiver), FPort(port),
+      FTracking(tracking), FClock(clock), FLocale(locale) {}
+
+void TPassSequencer::TimerTimer() {
+    if (FBusy)
+        return;
+    FBusy = true;
+    // The report is shown while the flag is still set: ticks that arrive meanwhile return at
+    // once, so one failure opens one report, and ticking goes on once it is closed.
+    try {
+        Tick();
+    } catch (const std::exception& error) {
+        FView.ShowError(error.what());
+    }
+    FBusy = false;
+}
+
+void TPassSequencer::Tick() {
+    const TDateTime now = FClock.UtcNow();
+    FView.SetUtcLabel(FormatUtcLabel(now));
+    switch (FState) {
+    case TSequencerState::Initialise:
+        FView.SetTimerEnabled(false);
+        FReceiver.SelectChannelItem(0);
+        FView.SetCaption("Kestrune initialising...");
+        FView.SetTitle("Kestrune");
+        FBuilder.BuildPassList();
+        FState = TSequencerState::Idle;
+        FView.SetLedColor(ClGreen);
+        FView.SetTimerInterval(1000);
+        FView.SetTimerEnabled(true);
+        break;
+    case TSequencerState::Idle:
+        TickIdle(now);
+        break;
+    case TSequencerState::PrePass:
+        if (CountDownPause()) {
+            FState = TSequencerState::Receiving;
+            FView.SetSkipEnabled(true);
+        }
+        break;
+    case TSequencerState::Receiving:
+        if (FPort.Connected())
+            FPort.SetRTSLine(true);
+        FView.SetLedColor(ClLime);
+        if (CountDownReception()) {
+            FState = TSequencerState::PostPass;
+            FPauseCounter = FView.PostPassGapS();
+            FReceiver.SelectChannelItem(1);
+            FView.SetSkipEnabled(false);
+        }
+        break;
+    case TSequencerState::PostPass:
+        if (FPort.Connected())
+            FPort.SetRTSLine(false);
+        FView.SetLedColor(ClAqua);
+        if (CountDownPause()) {
+            FState = TSequencerState::Idle;
+            FView.SetLedColor(ClGreen);
+        }
+        break;
+    }
+    FTracking.PublishTrackingString(FCurrentSatellite, FReceiver.ChannelFrequency() * 1'000'000);
+}
+
+void TPassSequencer::TickIdle(TDateTime now) {
+    const int channel = FReceiver.ChannelIndex() - 1;
+    if (channel >= 0 && channel <= 9)
+        FView.SetCaption("RX channel " + std::to_string(channel));
+    else
+        FView.SetCaption(FView.ScanWhenIdle() ? "RX scanning..." : "RX standby");
+    FView.SetTitle("Kestrune");
+    const TDateTimeParts parts = DecodeDateTime(now);
+    const int secondOfDay = (parts.Hour * 60 + parts.Minute) * 60 + parts.Second;
+    FView.SetLedColor(secondOfDay % 2 == 1 ? ClLime : ClGreen);
+
+    RemoveEndedPasses(now);
+    if (StartPassIfDue(now + FView.PrePassGapS() * OneSecond)) {
+        FState = TSequencerState::PrePass;
+        FView.SetLedColor(ClAqua);
+        FPauseCounter = FView.PrePassGapS();
+        FReceiver.SelectChannelItem(1);
+        FView.SetNextPassLabel("");
+    }
+}
+
+void TPassSequencer::RemoveEndedPasses(TDateTime now) {
+    // Passes that ended while nobody was ticking (the computer was suspended through them)
+    // cannot be received any more; replaying them would make the station miss the real ones.
+    bool removed = false;
+    while (!FPassList.Empty()) {
+        const std::string& line = FPassList.Line(0);
+        if (ToMilliseconds(PassStart(line) + PassLength(line)) > ToMilliseconds(now))
+            break;
+        FPassList.Delete(0);
+        removed = true;
+    }
+    if (removed)
+        ShowNextPass();
+}
+
+bool TPassSequencer::StartPassIfDue(TDateTime t) {
+    if (ToMilliseconds(t) < ToMilliseconds(FNextStart))
+        return false;
+    try {
+        const std::string line = FPassList.Line(0);
+        FPassList.SetItemIndex(0);
+        std::string_view rest = AfterBlank(line);
+        FDirectionWord = !rest.empty() && rest.front() == 'S' ? "southbound" : "northbound";
+        for (int i = 0; i < 3; ++i)
+            rest = AfterBlank(rest);
+        const std::size_t blank = rest.find(' ');
+        const auto length = ParseInt(Trim(rest.substr(0, blank)));
+        const std::string satellite(AfterBlank(rest));
+        if (!length || satellite.empty())
+            throw std::invalid_argument("unreadable pass line");
+        FPassLength = FSecondsLeft = *length;
+        FPassEnd = t + *length * OneSecond;
+        FView.SetProgressRange(FPassLength);
+        FView.SetProgressPosition(0);
+        FCurrentSatellite = satellite;
+        return true;
+    } catch (const std::exception&) {
+        RemoveUnreadableHead();
+        return false;
+    }
+}
+
+void TPassSequencer::RemoveUnreadableHead() {
+    // A line that can never start would keep every later pass from starting.
+    if (FPassList.Empty())
+        return;
+    FPassList.Delete(0);
+    ShowNextPass();
+}
+
+bool TPassSequencer::CountDownPause() {
+    const int left = --FPauseCounter;
+    if (left < 0) {
+        FReceiver.SetChannelIndex(0);
+        if (const int item = SatelliteChannelItem(FCurrentSatellite); item != 0)
+            FReceiver.SetChannelIndex(item);
+        FReceiver.RadioGroupChannelClick();
+        if (!FCurrentSatellite.empty()) {
+            FView.SetCaption(FCurrentSatellite + " pass");
+            FView.SetTitle(FCurrentSatellite + " - pass");
+        } else {
+            FView.SetCaption("Kestrune active...");
+            FView.SetTitle("Kestrune");
+            FView.SetVersionLabelVisible(true);
+            FView.SetProgressVisible(false);
+        }
+        FView.SetStatusText("");
+        return true;
+    }
+    const std::string seconds = std::to_string(left);
+    if (!FCurrentSatellite.empty()) {
+        const std::string status = "  Pausing before signal " + seconds + "s";
+        FView.SetStatusText(status);
+        FView.SetCaption("Kestrune -" + status);
+        FView.SetTitle("Kestrune " + seconds + "s  pre-pause");
+        FView.SetVersionLabelVisible(false);
+        FView.SetProgressVisible(true);
+    } else {
+        const std::string status = "  Pausing after signal " + seconds + "s";
+        FView.SetStatusText(status);
+        FView.SetCaption("Kestrune -" + status);
+        FView.SetTitle("Kestrune " + seconds + "s post-pause");
+    }
+    return false;
+}
+
+bool TPassSequencer::CountDownReception() {
+    const int left = --FSecondsLeft;
+    if (left <= 0 || FClock.UtcNow() > FPassEnd) {
+        FCurrentSatellite.clear();
+        FView.SetStatusText("");
+        const int selected = FPassList.ItemIndex();
+        if (selected >= 0) {
+            FPassList.BeginUpdate();
+            for (int i = 0; i <= selected && !FPassList.Empty(); ++i)
+                FPassList.Delete(0);
+            FPassList.EndUpdate();
+        }
+        FPassList.SetItemIndex(-1);
+        ShowNextPass();
+        return true;
+    }
+    const std::string seconds = std::to_string(left);
+    FView.SetStatusText("  Receiving " + FCurrentSatellite + " " + FDirectionWord + ",  " +
+                        seconds + "s left");
+    FView.SetTitle(FCurrentSatellite + " (" + seconds + "s)");
+    try {
+        FView.SetProgressPosition(FPassLength - left);
+    } catch (const std::exception&) {
+    }
+    return false;
+}
+
+void TPassSequencer::ShowNextPass() {
+    FNextStart = FarFuture;
+    FView.SetNextPassLabel("");
+    if (FPassList.Empty())
+        return;
+    try {
+        FNextStart = PassStart(FPassList.Line(0));
+        FView.SetNextPassLabel(
+            "Next pass: " + TimeOfDay(DecodeDateTime(FNextStart), FLocale.TimeSeparator) + " UTC");
+    } catch (const std::exception&) {
+        FNextStart = FarFuture;
+    }
+}
+
+void TPassSequencer::ButtonRestartClick() {
+    FView.SetTimerEnabled(false);
+    FState = TSequencerState::Initialise;
+    FView.SetLedColor(ClYellow);
+    FView.SetTimerEnabled(true);
+}
+
+void TPassSequencer::ButtonExitClick() {
+    FView.SetTimerEnabled(false);
+    FView.CloseMainWindow();
+}
+
+std::string TPassSequencer::FormatUtcLabel(TDateTime now) const {
+    const TDateTimeParts parts = DecodeDateTime(now);
+    return FLocale.ShortMonthNames[static_cast<std::size_t>(parts.Month - 1)] + " " +
+           TwoDigits(parts.Day) + ", " + TimeOfDay(parts, FLocale.TimeSeparator) + " UTC";
+}
+
+} // namespace kestrune

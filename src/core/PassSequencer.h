@@ -1,0 +1,115 @@
+#pragma once
+// The pass sequencer: the unattended main loop. A timer ticks once a second and steps a state
+// machine: build the pass list, wait idle for the next pass, pause before it with the receiver
+// in standby, receive it on the satellite's channel with RTS high, pause after it, wait again.
+
+#include "DateTime.h"
+#include "LocaleInfo.h"
+#include "PassList.h"
+#include "ReceiverControl.h"
+#include "ScheduleBuilder.h"
+#include "TrackingString.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kestrune {
+
+// Colours as 0x00BBGGRR.
+using TColor = std::uint32_t;
+constexpr TColor ClYellow = 0x00FFFF;
+constexpr TColor ClGreen = 0x008000;
+constexpr TColor ClLime = 0x00FF00;
+constexpr TColor ClAqua = 0xFFFF00;
+
+// What the sequencer reads from and shows in the window.
+class ISequencerView {
+public:
+    virtual ~ISequencerView() = default;
+    virtual int PrePassGapS() const = 0;
+    virtual int PostPassGapS() const = 0;
+    virtual bool ScanWhenIdle() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    // The application's title (the text of the taskbar button).
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void SetLedColor(TColor color) = 0;
+    virtual void SetUtcLabel(const std::string& text) = 0;
+    virtual void SetNextPassLabel(const std::string& text) = 0;
+    virtual void SetVersionLabelVisible(bool visible) = 0;
+    virtual void SetProgressVisible(bool visible) = 0;
+    virtual void SetProgressRange(int maximum) = 0;
+    virtual void SetProgressPosition(int position) = 0;
+    virtual void SetSkipEnabled(bool enabled) = 0;
+    virtual void SetTimerEnabled(bool enabled) = 0;
+    virtual void SetTimerInterval(int milliseconds) = 0;
+    // The application's error report; returns when the user has closed it.
+    virtual void ShowError(const std::string& text) = 0;
+    virtual void CloseMainWindow() = 0;
+};
+
+enum class TSequencerState : int {
+    Initialise = 0,
+    Idle = 1,
+    PrePass = 2,
+    Receiving = 3,
+    PostPass = 4
+};
+
+class TPassSequencer {
+public:
+    TPassSequencer(ISequencerView& view, TPassList& passList, TScheduleBuilder& builder,
+                   TReceiverControl& receiver, IReceiverPort& port, TTrackingOutput& tracking,
+                   const IClock& clock, const TLocaleInfo& locale);
+
+    // The timer's tick: one step of the state machine, then the tracking string.
+    void TimerTimer();
+    // Whether a pass begins now; t is the tick's time plus the pre-pass gap.
+    bool StartPassIfDue(TDateTime t);
+    // Whether the current pause (before or after a pass) is over.
+    bool CountDownPause();
+    // Whether reception of the current pass is over.
+    bool CountDownReception();
+    // Next start and the next-pass label from line 0 of the pass list.
+    void ShowNextPass();
+
+    void ButtonRestartClick();
+    void ButtonSkipClick() { FSecondsLeft = -1; }
+    void ButtonExitClick();
+
+    TSequencerState State() const { return FState; }
+    TDateTime NextStart() const { return FNextStart; }
+    const std::string& CurrentSatellite() const { return FCurrentSatellite; }
+
+private:
+    void Tick();
+    void TickIdle(TDateTime now);
+    void RemoveEndedPasses(TDateTime now);
+    void RemoveUnreadableHead();
+    std::string FormatUtcLabel(TDateTime now) const;
+
+    ISequencerView& FView;
+    TPassList& FPassList;
+    TScheduleBuilder& FBuilder;
+    TReceiverControl& FReceiver;
+    IReceiverPort& FPort;
+    TTrackingOutput& FTracking;
+    const IClock& FClock;
+    const TLocaleInfo& FLocale;
+
+    TSequencerState FState = TSequencerState::Initialise;
+    bool FBusy = false;
+    int FPauseCounter = 0;
+    TDateTime FNextStart = FarFuture;
+    int FPassLength = 0;
+    int FSecondsLeft = 0;
+    TDateTime FPassEnd = 0;
+    std::string FDirectionWord;
+    std::string FCurrentSatellite;
+};
+
+// The selector item of the channel a satellite is received on; 0 (scan or standby) for a
+// satellite without one.
+int SatelliteChannelItem(const std::string& satellite);
+
+} // namespace kestrune

@@ -1,0 +1,33 @@
+#pragma once
+// The one-line tracking string published once a tick, and the places it goes to.
+
+#include "TrackingServer.h"
+
+#include <string>
+
+namespace kestrune {
+
+// "UP0 DN137620000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 15": downlink frequency in Hz, the fixed
+// mode, azimuth and elevation fields, and the satellite's name (empty when none).
+std::string TrackingString(const std::string& satellite, double frequencyHz);
+
+// The read-only edit box at the bottom of the window that shows the string.
+class ITrackingView {
+public:
+    virtual ~ITrackingView() = default;
+    virtual void SetTrackingText(const std::string& text) = 0;
+    virtual void SetTrackingHint(const std::string& hint) = 0;
+};
+
+class TTrackingOutput {
+public:
+    TTrackingOutput(ITrackingServer& server, ITrackingView& view) : FServer(server), FView(view) {}
+    // The server's item first, then the edit box's text, then its hint.
+    void PublishTrackingString(const std::string& satellite, double frequencyHz);
+
+private:
+    ITrackingServer& FServer;
+    ITrackingView& FView;
+};
+
+} // namespace kestrune

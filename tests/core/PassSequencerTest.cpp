@@ -1,0 +1,296 @@
+#include "CommaText.h"
+#include "FakeStation.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+using TStrings = std::vector<std::string>;
+using test::TFakePort;
+
+// The station starts at 09:00:00.000; the pass of NOAA 19 rises at 09:00:30 and lasts 5 s.
+const TDateTime Origin = EncodeDateTime(2025, 5, 28, 9);
+const std::string Noaa19Pass = "20250528090030 N 40 180 5 NOAA 19";
+const std::string LaterPass = "20250528120000 S 40 180 600 NOAA 19";
+
+std::string Tracking(double mhz, const std::string& satellite) {
+    return TrackingString(satellite, mhz * 1'000'000);
+}
+
+class PassSequencerTest : public ::testing::Test {
+protected:
+    test::TFakeStation Station{Origin};
+    test::TFakeWindow& Window = Station.Window;
+    TFakePort& Port = Station.Port;
+    TPassSequencer& Sequencer = Station.Sequencer;
+
+    void SetUp() override {
+        Station.Component.Passes["NOAA 19"] = WriteCommaText({Noaa19Pass, LaterPass});
+        Window.Rows = {{"NOAA 19", "B", "0"}};
+    }
+
+    // Ticks at 0.2 s (the build), then every whole second up to `lastSecond`.
+    void RunUntil(int lastSecond, int firstSecond = 1) {
+        if (firstSecond == 1)
+            Station.TickAt(0.2);
+        for (int s = firstSecond; s <= lastSecond; ++s)
+            Station.TickAt(s);
+    }
+    std::vector<TFakePort::TEvent> EventsFrom(long long fromMs) const {
+        std::vector<TFakePort::TEvent> events;
+        for (const auto& event : Port.Events)
+            if (event.AtMs >= fromMs)
+                events.push_back(event);
+        return events;
+    }
+};
+
+TEST_F(PassSequencerTest, TheRoadOfOnePassForRx2) {
+    Station.TickAt(0.2);
+    EXPECT_EQ(Port.Events, (std::vector<TFakePort::TEvent>{{200, "WRITE S"}}));
+    EXPECT_EQ(Window.Caption, "Kestrune initialising...");
+    EXPECT_EQ(Window.NextPassLabel, "Next pass: 09:00:30 UTC");
+    EXPECT_EQ(Window.TimerInterval, 1000);
+    EXPECT_EQ(Window.Led, ClGreen);
+    EXPECT_EQ(Window.TrackingText, Tracking(0, ""));
+    EXPECT_EQ(Window.UtcLabel, "May 28, 09:00:00 UTC");
+
+    // Idle until 09:00:19: the LED blinks with the UTC second.
+    for (int s = 1; s <= 19; ++s)
+        Station.TickAt(s);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+    EXPECT_EQ(Window.Caption, "RX scanning...");
+    EXPECT_EQ(Window.Led, ClLime); // second 19 is odd
+    Station.TickAt(18);
+    EXPECT_EQ(Window.Led, ClGreen);
+    Station.TickAt(19);
+
+    // 09:00:20 + the 10 s gap reaches the start: standby, twice (change of item, then click).
+    Station.TickAt(20);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::PrePass);
+    EXPECT_EQ(Window.Led, ClAqua);
+    EXPECT_EQ(Window.NextPassLabel, "");
+    EXPECT_EQ(Station.PassList.ItemIndex(), 0);
+    EXPECT_EQ(EventsFrom(20000),
+              (std::vector<TFakePort::TEvent>{{20000, "WRITE F0"}, {20000, "WRITE F0"}}));
+    EXPECT_EQ(Window.TrackingText, Tracking(137.2, "NOAA 19"));
+
+    for (int s = 21, left = 9; s <= 30; ++s, --left) {
+        Station.TickAt(s);
+        EXPECT_EQ(Window.Status, "  Pausing before signal " + std::to_string(left) + "s");
+        EXPECT_EQ(Window.Caption, "Kestrune -" + Window.Status);
+        EXPECT_EQ(Window.Title, "Kestrune " + std::to_string(left) + "s  pre-pause");
+    }
+    EXPECT_FALSE(Window.VersionVisible);
+    EXPECT_TRUE(Window.ProgressVisible);
+
+    // One second after the start: scan, then NOAA 19's channel 1 (the change and the click).
+    Station.TickAt(31);
+    EXPECT_EQ(EventsFrom(31000),
+              (std::vector<TFakePort::TEvent>{
+                  {31000, "WRITE S"}, {31000, "WRITE F1"}, {31000, "WRITE F1"}}));
+    EXPECT_EQ(Window.Caption, "NOAA 19 pass");
+    EXPECT_EQ(Window.Title, "NOAA 19 - pass");
+    EXPECT_EQ(Window.Status, "");
+    EXPECT_TRUE(Window.SkipEnabled);
+    EXPECT_EQ(Window.TrackingText, Tracking(137.1, "NOAA 19"));
+
+    // Five ticks hold RTS high and count 4 down to 0.
+    for (int s = 32, left = 4; s <= 35; ++s, --left) {
+        Station.TickAt(s);
+        EXPECT_EQ(Window.Status,
+                  "  Receiving NOAA 19 northbound,  " + std::to_string(left) + "s left");
+        EXPECT_EQ(Window.Title, "NOAA 19 (" + std::to_string(left) + "s)");
+        EXPECT_EQ(Window.ProgressPosition, 5 - left);
+        EXPECT_EQ(Window.Led, ClLime);
+    }
+    Station.TickAt(36);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::PostPass);
+    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+    EXPECT_EQ(Window.NextPassLabel, "Next pass: 12:00:00 UTC");
+    EXPECT_FALSE(Window.SkipEnabled);
+    EXPECT_EQ(Window.TrackingText, Tracking(137.2, ""));
+
+    // Eleven ticks hold RTS low; the last returns to scan.
+    for (int s = 37, left = 9; s <= 46; ++s, --left) {
+        Station.TickAt(s);
+        EXPECT_EQ(Window.Caption, "Kestrune -  Pausing after signal " + std::to_string(left) + "s");
+        EXPECT_EQ(Window.Title, "Kestrune " + std::to_string(left) + "s post-pause");
+    }
+    Station.TickAt(47);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+    EXPECT_EQ(Window.Caption, "Kestrune active...");
+    EXPECT_TRUE(Window.VersionVisible);
+    EXPECT_FALSE(Window.ProgressVisible);
+    EXPECT_EQ(Window.Led, ClGreen);
+
+    std::vector<TFakePort::TEvent> expected;
+    for (int s = 32; s <= 36; ++s)
+        expected.push_back({s * 1000LL, "RTS 1"});
+    expected.push_back({36000, "WRITE F0"});
+    expected.push_back({36000, "WRITE F0"});
+    for (int s = 37; s <= 47; ++s)
+        expected.push_back({s * 1000LL, "RTS 0"});
+    expected.push_back({47000, "WRITE S"});
+    expected.push_back({47000, "WRITE S"});
+    EXPECT_EQ(EventsFrom(32000), expected);
+    // Every handled tick published once.
+    EXPECT_EQ(Station.Server.Texts.size(), 1u + 19 + 2 + 1 + 10 + 1 + 5 + 10 + 1);
+    EXPECT_EQ(Window.TrackingHint, Window.TrackingText);
+}
+
+TEST_F(PassSequencerTest, OtherReceiverTypesGetTheirOwnCommands) {
+    struct TCase {
+        int Type;
+        TStrings Writes;
+    };
+    const TCase cases[] = {
+        {RxR139, {"FS", "F0", "F0", "FS", "F1", "F1", "F0", "F0", "FS", "FS"}},
+        {RxR2fx, {"C", "0", "3", "7", "2", "C", "0", "3", "7", "2", "C", "0", "3", "7", "1",
+                  "C", "0", "3", "7", "1", "C", "0", "3", "7", "2", "C", "0", "3", "7", "2"}},
+        {RxDde, {}},
+    };
+    for (const TCase& c : cases) {
+        test::TFakeStation station{Origin};
+        station.Component.Passes["NOAA 19"] = WriteCommaText({Noaa19Pass});
+        station.Window.Rows = {{"NOAA 19", "B", "0"}};
+        station.Window.RxType = c.Type;
+        station.TickAt(0.2);
+        for (int s = 1; s <= 60; ++s)
+            station.TickAt(s);
+        EXPECT_EQ(station.Port.Writes(), c.Writes) << "type " << c.Type;
+        EXPECT_EQ(station.Sequencer.State(), TSequencerState::Idle);
+        EXPECT_EQ(station.Window.TrackingText,
+                  Tracking(137.2, "")); // DN keeps the last channel handled: standby
+    }
+}
+
+TEST_F(PassSequencerTest, SkipEndsTheReceptionOnTheNextTick) {
+    RunUntil(32);
+    Sequencer.ButtonSkipClick();
+    Station.TickAt(33);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::PostPass);
+    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+}
+
+TEST_F(PassSequencerTest, ASelectedLaterLineIsRemovedWithTheHead) {
+    Station.Component.Passes["NOAA 19"] =
+        WriteCommaText({Noaa19Pass, "20250528100000 N 40 180 5 NOAA 19",
+                        "20250528110000 N 40 180 5 NOAA 19", LaterPass});
+    RunUntil(32);
+    Station.PassList.SetItemIndex(2);
+    RunUntil(36, 33);
+    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+    EXPECT_EQ(Station.PassList.ItemIndex(), -1);
+}
+
+TEST_F(PassSequencerTest, AnEmptyListStaysIdle) {
+    Station.Component.Passes.clear();
+    RunUntil(5);
+    EXPECT_EQ(Sequencer.NextStart(), FarFuture);
+    EXPECT_EQ(Window.NextPassLabel, "");
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+}
+
+TEST_F(PassSequencerTest, AStartedPassRunsWholeFromTheTickThatFindsIt) {
+    RunUntil(1);
+    // The machine sleeps through the start but wakes within the pass (it ends at 09:00:35).
+    Station.TickAt(33);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::PrePass);
+    RunUntil(43, 34);
+    EXPECT_EQ(Window.Caption, "Kestrune -  Pausing before signal 0s");
+    Station.TickAt(44);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Receiving);
+    RunUntil(48, 45);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Receiving);
+    Station.TickAt(49);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::PostPass);
+}
+
+TEST_F(PassSequencerTest, PassesThatEndedWhileAsleepAreDroppedNotReplayed) {
+    Station.Component.Passes["NOAA 19"] = WriteCommaText(
+        {Noaa19Pass, "20250528090100 N 40 180 20 NOAA 19", "20250528100000 N 40 180 5 NOAA 19"});
+    RunUntil(1);
+    // Asleep until 09:01:20, the end of the second pass.
+    Station.TickAt(80);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+    EXPECT_EQ(Station.PassList.Lines(), TStrings{"20250528100000 N 40 180 5 NOAA 19"});
+    EXPECT_EQ(Window.NextPassLabel, "Next pass: 10:00:00 UTC");
+}
+
+TEST_F(PassSequencerTest, AnUnreadableHeadIsRemovedSoLaterPassesStart) {
+    Station.Component.Passes["NOAA 19"] =
+        WriteCommaText({"20250528090030 N 40 180 long NOAA 19", "20250528090100 S 40 180 5 X"});
+    RunUntil(20);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+    EXPECT_EQ(Station.PassList.Lines(), TStrings{"20250528090100 S 40 180 5 X"});
+    RunUntil(50, 21);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::PrePass);
+    RunUntil(61, 51);
+    // A satellite without a channel of its own is received with scan selected.
+    EXPECT_EQ(Window.Caption, "X pass");
+    EXPECT_EQ(Station.Receiver.ChannelIndex(), 0);
+}
+
+TEST_F(PassSequencerTest, AFailingRtsCallIsReportedOnceAndTickingGoesOn) {
+    RunUntil(31);
+    Port.FailRts = 1;
+    Station.TickAt(32);
+    EXPECT_EQ(Window.Errors, TStrings{"Error setting RTS"});
+    EXPECT_EQ(Window.Status, ""); // the tick ended before counting down
+    Station.TickAt(33);
+    EXPECT_EQ(Window.Errors.size(), 1u);
+    EXPECT_EQ(Window.Status, "  Receiving NOAA 19 northbound,  4s left");
+}
+
+TEST_F(PassSequencerTest, ABuildErrorLeavesTheTimerOffUntilRestart) {
+    Station.Component.Failures["ComputePasses"] = EFail;
+    Station.TickAt(0.2);
+    ASSERT_EQ(Window.Errors.size(), 1u);
+    EXPECT_FALSE(Window.TimerEnabled);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Initialise);
+    Station.Component.Failures.clear();
+    Sequencer.ButtonRestartClick();
+    EXPECT_EQ(Window.Led, ClYellow);
+    EXPECT_TRUE(Window.TimerEnabled);
+    Station.TickAt(1);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+    EXPECT_EQ(Station.PassList.Count(), 2);
+}
+
+TEST_F(PassSequencerTest, TicksDuringAnErrorReportDoNothing) {
+    RunUntil(31);
+    Port.FailRts = 1;
+    const std::size_t published = Station.Server.Texts.size();
+    Window.WhileErrorShown = [&] {
+        Port.FailRts = 1;
+        Station.TickAt(32.5);
+        Station.TickAt(32.8);
+    };
+    Station.TickAt(32);
+    EXPECT_EQ(Window.Errors.size(), 1u);
+    EXPECT_EQ(Station.Server.Texts.size(), published);
+    Window.WhileErrorShown = nullptr;
+    Port.FailRts = 0;
+    Station.TickAt(33);
+    EXPECT_EQ(Station.Server.Texts.size(), published + 1);
+}
+
+TEST_F(PassSequencerTest, ExitStopsTheTimerAndClosesTheWindow) {
+    RunUntil(2);
+    Sequencer.ButtonExitClick();
+    EXPECT_FALSE(Window.TimerEnabled);
+    EXPECT_TRUE(Window.Closed);
+}
+
+TEST(PassSequencer, SatelliteChannels) {
+    EXPECT_EQ(SatelliteChannelItem("NOAA 15"), 5);
+    EXPECT_EQ(SatelliteChannelItem("NOAA 18"), 6);
+    EXPECT_EQ(SatelliteChannelItem("NOAA 19"), 2);
+    EXPECT_EQ(SatelliteChannelItem("noaa 19"), 0);
+    EXPECT_EQ(SatelliteChannelItem("METEOR-M2 3"), 0);
+}
+
+} // namespace
+} // namespace kestrune

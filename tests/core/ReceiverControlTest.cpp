@@ -1,0 +1,144 @@
+#include "FakeStation.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+using TWrites = std::vector<std::string>;
+
+class ReceiverControlTest : public ::testing::Test {
+protected:
+    test::TFakeStation Station{EncodeDateTime(2025, 5, 28, 9)};
+    test::TFakeWindow& Window = Station.Window;
+    test::TFakePort& Port = Station.Port;
+    TReceiverControl& Receiver = Station.Receiver;
+};
+
+TEST_F(ReceiverControlTest, R139ChannelThenScan) {
+    Window.RxType = RxR139;
+    Receiver.SetChannelIndex(4);
+    EXPECT_EQ(Port.Writes(), TWrites{"F3"});
+    EXPECT_EQ(Window.Caption, "RX channel 3");
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.5);
+    Receiver.SetChannelIndex(0);
+    EXPECT_EQ(Port.Writes(), (TWrites{"F3", "FS"}));
+    EXPECT_EQ(Window.Caption, "RX scanning...");
+    EXPECT_EQ(Receiver.ItemText(0), "Scan");
+    // Item 0 leaves the frequency as it was.
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.5);
+    EXPECT_EQ(Receiver.Hint(), "Select an RX channel");
+}
+
+TEST_F(ReceiverControlTest, UncheckingScanGoesToStandby) {
+    Window.RxType = RxRx2;
+    Window.Scan = false;
+    Receiver.RadioGroupChannelClick(); // the check box's click
+    EXPECT_EQ(Port.Writes(), TWrites{"F0"});
+    EXPECT_EQ(Window.Caption, "RX standby");
+    EXPECT_EQ(Receiver.ItemText(0), "Standby");
+    EXPECT_EQ(Receiver.Hint(), "Select an RX channel\rStandby is channel 0");
+    // R2FX takes the standby command in one write as well.
+    Window.RxType = RxR2fx;
+    Receiver.RadioGroupChannelClick();
+    EXPECT_EQ(Port.Writes(), (TWrites{"F0", "F0"}));
+}
+
+TEST_F(ReceiverControlTest, DdeAndNoTypeOnlyChangeTheHintAndFrequency) {
+    Window.Caption = "before";
+    Window.Scan = false;
+    for (int type : {int{RxDde}, -1}) {
+        Window.RxType = type;
+        Receiver.RadioGroupChannelClick();
+        EXPECT_EQ(Receiver.ItemText(0), "Scan");
+        EXPECT_EQ(Receiver.Hint(), "Select an RX channel\rStandby is channel 0");
+        Receiver.SetChannelIndex(6);
+        EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.91);
+        Receiver.SetChannelIndex(0);
+    }
+    EXPECT_TRUE(Port.Writes().empty());
+    EXPECT_EQ(Window.Caption, "before");
+}
+
+TEST_F(ReceiverControlTest, R2fxSendsOneCharacterEvery250Ms) {
+    Window.RxType = RxR2fx;
+    Receiver.SetChannelIndex(10); // channel 9, 137.85 MHz
+    EXPECT_EQ(Window.Caption, "R2FX  137.85MHz");
+    EXPECT_EQ(Port.Writes(), (TWrites{"C", "0", "3", "7", "8"}));
+    for (std::size_t i = 0; i < Port.Events.size(); ++i)
+        EXPECT_EQ(Port.Events[i].AtMs, 250 * static_cast<long long>(i));
+    EXPECT_EQ(Port.NowMs(), 1250); // the last character is followed by its pause too
+    // Channel 8 sends the same five bytes.
+    Receiver.SetChannelIndex(9);
+    const TWrites writes = Port.Writes();
+    ASSERT_EQ(writes.size(), 10u);
+    EXPECT_EQ(TWrites(writes.begin() + 5, writes.end()), (TWrites{"C", "0", "3", "7", "8"}));
+}
+
+TEST_F(ReceiverControlTest, SelectingAnItemRunsTheHandlerOnChangeAndOnceMore) {
+    Window.RxType = RxRx2;
+    Receiver.SelectChannelItem(1);
+    EXPECT_EQ(Port.Writes(), (TWrites{"F0", "F0"}));
+    Receiver.SelectChannelItem(1);
+    EXPECT_EQ(Port.Writes(), (TWrites{"F0", "F0", "F0"}));
+    EXPECT_THROW(Receiver.SetChannelIndex(11), std::out_of_range);
+}
+
+TEST_F(ReceiverControlTest, AClosedPortDropsCommandsButTheDisplayFollows) {
+    Window.RxType = RxR139;
+    Port.Open = false;
+    Receiver.SetChannelIndex(4);
+    EXPECT_TRUE(Port.Events.empty());
+    EXPECT_EQ(Window.Caption, "RX channel 3");
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.5);
+    Window.RxType = RxR2fx;
+    Receiver.SetChannelIndex(5);
+    EXPECT_EQ(Port.NowMs(), 0); // no sleeping either
+}
+
+TEST_F(ReceiverControlTest, AFailedWriteSkipsTheRestOfItsBlockOnly) {
+    Window.RxType = RxRx2;
+    Window.Caption = "before";
+    Port.FailWritesFrom = 0;
+    Receiver.SetChannelIndex(3);
+    EXPECT_EQ(Window.Caption, "before");
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.4); // stored before the write
+    Window.Scan = false;
+    Receiver.SetChannelIndex(0);
+    EXPECT_EQ(Receiver.ItemText(0), "Scan"); // "F0" failed: no "Standby"
+    EXPECT_EQ(Receiver.Hint(), "Select an RX channel\rStandby is channel 0");
+    // R2FX: characters before the failure stay written, the rest are not sent.
+    Window.RxType = RxR2fx;
+    Port.FailWritesFrom = 2;
+    Receiver.SetChannelIndex(5);
+    EXPECT_EQ(Port.Writes(), (TWrites{"C", "0"}));
+    EXPECT_EQ(Window.Caption, "R2FX  137.62MHz");
+}
+
+TEST_F(ReceiverControlTest, FrequenciesIgnoreTheUsersDecimalSeparator) {
+    Station.Locale.DecimalSeparator = ',';
+    Receiver.SetChannelIndex(1);
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.2);
+}
+
+TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDde) {
+    Window.RxType = RxR139;
+    Receiver.ComboBoxRxTypeChange();
+    Window.RxType = RxDde;
+    Receiver.ComboBoxRxTypeChange();
+    Window.RxType = -1; // low byte 255: a serial type
+    Receiver.ComboBoxRxTypeChange();
+    EXPECT_EQ(Window.Messages, (TWrites{"Please set up the COM port, and restart the program.",
+                                        "Please set up the COM port, and restart the program."}));
+}
+
+TEST(TrackingString, HasTheFixedLayout) {
+    EXPECT_EQ(TrackingString("", 0), "UP0 DN0 UMFM-W DMFM-W AZ000 EL000 SN");
+    EXPECT_EQ(TrackingString("NOAA 15", 137.62 * 1'000'000),
+              "UP0 DN137620000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 15");
+    EXPECT_EQ(TrackingString("X", 137.2 * 1'000'000),
+              "UP0 DN137200000 UMFM-W DMFM-W AZ000 EL000 SNX");
+}
+
+} // namespace
+} // namespace kestrune
