@@ -20,17 +20,6 @@ constexpr double J4 = -0.00000165597;
 constexpr double J3oJ2 = J3 / J2;
 const double Xke = 60.0 / std::sqrt(EarthRadiusKm * EarthRadiusKm * EarthRadiusKm / MuKm3PerS2);
 
-// Sidereal time (IAU 1982) from a Julian date, radians 0..2 pi.
-double GreenwichSiderealTime(double julianUt1) {
-    const double tut1 = (julianUt1 - 2451545.0) / 36525.0;
-    double seconds = -6.2e-6 * tut1 * tut1 * tut1 + 0.093104 * tut1 * tut1 +
-                     (876600.0 * 3600.0 + 8640184.812866) * tut1 + 67310.54841;
-    double gmst = std::fmod(seconds * (Pi / 180.0) / 240.0, TwoPi);
-    if (gmst < 0.0)
-        gmst += TwoPi;
-    return gmst;
-}
-
 // Lunar and solar quantities that the deep-space initialisation shares between its steps.
 struct TDeepSpaceCommon {
     double Snodm, Cnodm, Sinim, Cosim, Sinomm, Cosomm, Day, Em, Emsq, Gam, Rtemsq;
@@ -40,6 +29,16 @@ struct TDeepSpaceCommon {
 };
 
 } // namespace
+
+double GreenwichSiderealTime(double julianUt1) {
+    const double tut1 = (julianUt1 - 2451545.0) / 36525.0;
+    double seconds = -6.2e-6 * tut1 * tut1 * tut1 + 0.093104 * tut1 * tut1 +
+                     (876600.0 * 3600.0 + 8640184.812866) * tut1 + 67310.54841;
+    double gmst = std::fmod(seconds * (Pi / 180.0) / 240.0, TwoPi);
+    if (gmst < 0.0)
+        gmst += TwoPi;
+    return gmst;
+}
 
 TSgp4::TSgp4(const TMeanElements& elements)
     : FEpochJulian(elements.EpochJulian), FBStar(elements.BStar), FEcco(elements.Eccentricity),

@@ -35,6 +35,9 @@ enum class TSgp4Error : int {
     NotFinite = 7,             // the numbers ran out of range (no published counterpart)
 };
 
+// Greenwich mean sidereal time (IAU 1982) in radians 0..2 pi for a Julian date (UT1).
+double GreenwichSiderealTime(double julianUt1);
+
 class TSgp4 {
 public:
     explicit TSgp4(const TMeanElements& elements);

@@ -1,0 +1,292 @@
+#include "PassFinder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <stdexcept>
+
+namespace kestrune {
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+constexpr double DegToRad = Pi / 180.0;
+constexpr double MuKm3PerS2 = 398600.8;
+constexpr double JulianOfZeroDateTime = 2415018.5;
+constexpr double MinutesPerDay = 1440.0;
+// Crossings are solved to a millisecond, the peak to a twentieth of a second.
+constexpr double CrossingToleranceMin = 0.001 / 60.0;
+constexpr double PeakToleranceMin = 0.05 / 60.0;
+constexpr double MaxStepS = 6.0 * 3600.0;
+// The elevation seen from the geodetic zenith differs from the one seen from the geocentric
+// zenith by at most the vertical's deflection (0.19 degrees on WGS-84).
+constexpr double ZenithMarginDeg = 0.25;
+// Margins on the orbit's radius range and angular rate, for drag and short-period terms.
+constexpr double RadiusMargin = 0.02;
+constexpr double RateMargin = 1.1;
+
+class EPropagationFailed : public std::runtime_error {
+public:
+    EPropagationFailed() : std::runtime_error("propagation failed") {}
+};
+
+double Dot(const TVector3& a, const TVector3& b) {
+    return a.X * b.X + a.Y * b.Y + a.Z * b.Z;
+}
+
+TVector3 Cross(const TVector3& a, const TVector3& b) {
+    return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X};
+}
+
+double Norm(const TVector3& a) {
+    return std::sqrt(Dot(a, a));
+}
+
+// The central angle at which a satellite at radius rKm stands at elevationDeg, seen from a
+// spherical Earth of radius rhoKm.
+double CentralAngleAt(double elevationDeg, double rhoKm, double rKm) {
+    const double e = elevationDeg * DegToRad;
+    const double x = std::clamp(rhoKm / rKm * std::cos(e), -1.0, 1.0);
+    return std::acos(x) - e;
+}
+
+} // namespace
+
+TPassFinder::TPassFinder(TSgp4& sgp4, const TObserver& observer, double minElevationDeg)
+    : FSgp4(sgp4), FObserver(observer), FMinElevationDeg(minElevationDeg),
+      FEpoch(sgp4.EpochJulian() - JulianOfZeroDateTime) {}
+
+TPassFinder::TPosition TPassFinder::Locate(double minutes) {
+    TStateVector state;
+    if (FSgp4.Propagate(minutes, state) != TSgp4Error::None)
+        throw EPropagationFailed();
+    TPosition position;
+    position.TemeKm = {state.PositionKm[0], state.PositionKm[1], state.PositionKm[2]};
+    position.TemeKmPerS = {state.VelocityKmPerS[0], state.VelocityKmPerS[1],
+                           state.VelocityKmPerS[2]};
+    const double gmst = GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / MinutesPerDay);
+    position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, gmst);
+    return position;
+}
+
+TPassFinder::TSample TPassFinder::Sample(double minutes) {
+    const TPosition position = Locate(minutes);
+    TSample sample;
+    sample.Minutes = minutes;
+    sample.Excess = FObserver.Look(position.EarthFixedKm).ElevationDeg - FMinElevationDeg;
+    sample.StepMin = StepMinutes(position);
+    return sample;
+}
+
+double TPassFinder::StepMinutes(const TPosition& position) const {
+    // The radius range of the osculating orbit, widened by a margin.
+    const double r = Norm(position.TemeKm);
+    const double v = Norm(position.TemeKmPerS);
+    const TVector3 h = Cross(position.TemeKm, position.TemeKmPerS);
+    const double inverseA = 2.0 / r - v * v / MuKm3PerS2;
+    const double p = Dot(h, h) / MuKm3PerS2;
+    double rMin = p / 2.0;
+    double rMax = std::numeric_limits<double>::infinity();
+    if (inverseA > 0.0) {
+        const double a = 1.0 / inverseA;
+        const double e = std::sqrt(std::max(0.0, 1.0 - p * inverseA));
+        rMin = a * (1.0 - e);
+        rMax = a * (1.0 + e);
+    }
+    rMin *= 1.0 - RadiusMargin;
+    rMax *= 1.0 + RadiusMargin;
+
+    // Where the central angle must get to before the elevation can cross the threshold.
+    const TVector3& station = FObserver.PositionKm();
+    const double rho = Norm(station);
+    const double psi = std::atan2(Norm(Cross(station, position.EarthFixedKm)),
+                                  Dot(station, position.EarthFixedKm));
+    const double psiFar = CentralAngleAt(FMinElevationDeg - ZenithMarginDeg, rho, rMax);
+    const double psiNear = CentralAngleAt(FMinElevationDeg + ZenithMarginDeg, rho, rMin);
+    double gap = 0.0;
+    if (psi > psiFar)
+        gap = psi - psiFar;
+    else if (psi < psiNear)
+        gap = psiNear - psi;
+
+    // The fastest the direction to the satellite can turn in Earth-fixed axes: its orbital
+    // angular velocity h / r^2 at either end of the radius range, less the Earth's rotation.
+    auto relativeRate = [&](double radius) {
+        const double scale = 1.0 / (radius * radius);
+        const TVector3 w{h.X * scale, h.Y * scale, h.Z * scale - EarthRotationRadPerS};
+        return Norm(w);
+    };
+    const double rate =
+        RateMargin * std::max(relativeRate(rMin), relativeRate(rMax)) + 0.01 * EarthRotationRadPerS;
+    double stepS = gap / rate;
+    if (!(stepS >= TPassFinder::MinStepS))
+        stepS = TPassFinder::MinStepS;
+    return std::min(stepS, MaxStepS) / 60.0;
+}
+
+bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossingMin) {
+    const bool above = sample.Excess >= 0.0;
+    while (sample.Minutes < limitMin) {
+        const TSample next = Sample(sample.Minutes + sample.StepMin);
+        if ((next.Excess >= 0.0) != above) {
+            crossingMin =
+                above ? SolveCrossing(next.Minutes, sample.Minutes, next.Excess, sample.Excess)
+                      : SolveCrossing(sample.Minutes, next.Minutes, sample.Excess, next.Excess);
+            sample = next;
+            return true;
+        }
+        sample = next;
+    }
+    return false;
+}
+
+double TPassFinder::SolveCrossing(double a, double b, double fa, double fb) {
+    // Brent's method on the elevation excess; the root stays between b and c.
+    double c = a, fc = fa;
+    double d = b - a, e = d;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        if ((fb >= 0.0) == (fc >= 0.0)) {
+            c = a;
+            fc = fa;
+            d = e = b - a;
+        }
+        if (std::fabs(fc) < std::fabs(fb)) {
+            a = b, b = c, c = a;
+            fa = fb, fb = fc, fc = fa;
+        }
+        const double tolerance = 2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) +
+                                 0.5 * CrossingToleranceMin;
+        const double middle = 0.5 * (c - b);
+        if (std::fabs(middle) <= tolerance || fb == 0.0)
+            break;
+        if (std::fabs(e) >= tolerance && std::fabs(fa) > std::fabs(fb)) {
+            // Secant or inverse quadratic interpolation.
+            const double s = fb / fa;
+            double p, q;
+            if (a == c) {
+                p = 2.0 * middle * s;
+                q = 1.0 - s;
+            } else {
+                const double qa = fa / fc;
+                const double r = fb / fc;
+                p = s * (2.0 * middle * qa * (qa - r) - (b - a) * (r - 1.0));
+                q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
+            }
+            if (p > 0.0)
+                q = -q;
+            p = std::fabs(p);
+            if (2.0 * p < std::min(3.0 * middle * q - std::fabs(tolerance * q), std::fabs(e * q))) {
+                e = d;
+                d = p / q;
+            } else {
+                d = middle;
+                e = d;
+            }
+        } else {
+            d = middle;
+            e = d;
+        }
+        a = b;
+        fa = fb;
+        b += std::fabs(d) > tolerance ? d : (middle > 0.0 ? tolerance : -tolerance);
+        fb = Sample(b).Excess;
+    }
+    return b;
+}
+
+double TPassFinder::FindPeak(double a, double b) {
+    // Brent's minimiser on the negative elevation: golden sections with parabolic steps.
+    const double golden = 0.5 * (3.0 - std::sqrt(5.0));
+    auto f = [this](double minutes) { return -Sample(minutes).Excess; };
+    double x = a + golden * (b - a), w = x, v = x;
+    double fx = f(x), fw = fx, fv = fx;
+    double d = 0.0, e = 0.0;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const double middle = 0.5 * (a + b);
+        const double tol1 =
+            std::numeric_limits<double>::epsilon() * std::fabs(x) + PeakToleranceMin / 3.0;
+        const double tol2 = 2.0 * tol1;
+        if (std::fabs(x - middle) <= tol2 - 0.5 * (b - a))
+            break;
+        bool golden_step = true;
+        if (std::fabs(e) > tol1) {
+            double r = (x - w) * (fx - fv);
+            double q = (x - v) * (fx - fw);
+            double p = (x - v) * q - (x - w) * r;
+            q = 2.0 * (q - r);
+            if (q > 0.0)
+                p = -p;
+            q = std::fabs(q);
+            r = e;
+            if (std::fabs(p) < std::fabs(0.5 * q * r) && p > q * (a - x) && p < q * (b - x)) {
+                e = d;
+                d = p / q;
+                const double u = x + d;
+                if (u - a < tol2 || b - u < tol2)
+                    d = middle > x ? tol1 : -tol1;
+                golden_step = false;
+            }
+        }
+        if (golden_step) {
+            e = x >= middle ? a - x : b - x;
+            d = golden * e;
+        }
+        const double u = x + (std::fabs(d) >= tol1 ? d : (d > 0.0 ? tol1 : -tol1));
+        const double fu = f(u);
+        if (fu <= fx) {
+            (u >= x ? a : b) = x;
+            v = w, fv = fw;
+            w = x, fw = fx;
+            x = u, fx = fu;
+        } else {
+            (u < x ? a : b) = u;
+            if (fu <= fw || w == x) {
+                v = w, fv = fw;
+                w = u, fw = fu;
+            } else if (fu <= fv || v == x || v == w) {
+                v = u, fv = fu;
+            }
+        }
+    }
+    return x;
+}
+
+TPass TPassFinder::MakePass(double riseMin, double setMin) {
+    TPass pass;
+    const double peakMin = FindPeak(riseMin, setMin);
+    const TLookAngles peak = FObserver.Look(Locate(peakMin).EarthFixedKm);
+    pass.Rise = FEpoch + riseMin / MinutesPerDay;
+    pass.Set = FEpoch + setMin / MinutesPerDay;
+    pass.Peak = FEpoch + peakMin / MinutesPerDay;
+    pass.PeakElevationDeg = peak.ElevationDeg;
+    pass.PeakAzimuthDeg = peak.AzimuthDeg;
+    pass.Northbound = GeodeticLatitudeDeg(Locate(setMin).EarthFixedKm) >
+                      GeodeticLatitudeDeg(Locate(riseMin).EarthFixedKm);
+    return pass;
+}
+
+std::vector<TPass> TPassFinder::Find(TDateTime from, TDateTime to) {
+    std::vector<TPass> passes;
+    const double fromMin = (from - FEpoch) * MinutesPerDay;
+    const double toMin = (to - FEpoch) * MinutesPerDay;
+    const double setLimitMin = toMin + SetSearchDays * MinutesPerDay;
+    try {
+        TSample sample = Sample(fromMin);
+        double crossingMin = 0.0;
+        // A pass under way at the start is not ours: go past its set.
+        if (sample.Excess >= 0.0 && !FindCrossing(sample, setLimitMin, crossingMin))
+            return passes;
+        double riseMin = 0.0, setMin = 0.0;
+        while (FindCrossing(sample, toMin, riseMin) && riseMin < toMin) {
+            if (!FindCrossing(sample, setLimitMin, setMin))
+                break;
+            passes.push_back(MakePass(riseMin, setMin));
+        }
+    } catch (const EPropagationFailed&) {
+        // The orbit ends here; what was found before stands.
+    }
+    return passes;
+}
+
+} // namespace kestrune

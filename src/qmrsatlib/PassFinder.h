@@ -1,0 +1,74 @@
+#pragma once
+// The passes of one satellite over the station: the times during which its geometric elevation
+// is at or above the minimum.
+//
+// The search samples the orbit at adaptive steps. While the satellite is far from the threshold
+// the step is as long as the geometry allows: the central angle between station and satellite
+// must change by a known amount before the elevation can reach the threshold, and it cannot
+// change faster than the satellite's angular rate relative to the turning Earth. Near the
+// threshold the step is short (MinStepS). A change of side between two samples is then solved
+// for the crossing time by Brent's method, and the highest point between rise and set by
+// Brent's minimiser.
+
+#include "DateTime.h"
+#include "Observer.h"
+#include "Sgp4.h"
+
+#include <vector>
+
+namespace kestrune {
+
+struct TPass {
+    TDateTime Rise = 0.0;
+    TDateTime Set = 0.0;
+    TDateTime Peak = 0.0;
+    double PeakElevationDeg = 0.0;
+    double PeakAzimuthDeg = 0.0;
+    // The geodetic latitude under the satellite is higher at the set than at the rise.
+    bool Northbound = false;
+};
+
+class TPassFinder {
+public:
+    // The step near the threshold, seconds: a pass shorter than this may be missed.
+    static constexpr double MinStepS = 20.0;
+    // How far past the window's end the set of its last pass is looked for, days.
+    static constexpr double SetSearchDays = 1.0;
+
+    TPassFinder(TSgp4& sgp4, const TObserver& observer, double minElevationDeg);
+
+    // Every pass whose rise lies in [from, to), each whole even when it sets after `to`; a pass
+    // under way at `from` is left out, as is one that does not set within SetSearchDays after
+    // `to`. A propagation failure (a decayed orbit) ends the search: the passes before it stay.
+    std::vector<TPass> Find(TDateTime from, TDateTime to);
+
+private:
+    struct TSample {
+        double Minutes = 0.0;
+        double Excess = 0.0; // elevation minus the minimum, degrees
+        double StepMin = 0.0;
+    };
+    struct TPosition {
+        TVector3 EarthFixedKm;
+        TVector3 TemeKm;
+        TVector3 TemeKmPerS;
+    };
+
+    TPosition Locate(double minutes);
+    TSample Sample(double minutes);
+    double StepMinutes(const TPosition& position) const;
+    // Samples on from `sample` until the satellite is on the other side of the threshold;
+    // false when `limitMin` is passed first. On success `sample` is the first one across and
+    // crossingMin the solved crossing time.
+    bool FindCrossing(TSample& sample, double limitMin, double& crossingMin);
+    double SolveCrossing(double belowMin, double aboveMin, double belowExcess, double aboveExcess);
+    double FindPeak(double riseMin, double setMin);
+    TPass MakePass(double riseMin, double setMin);
+
+    TSgp4& FSgp4;
+    const TObserver& FObserver;
+    double FMinElevationDeg;
+    TDateTime FEpoch;
+};
+
+} // namespace kestrune

@@ -1,0 +1,112 @@
+#include "TleCatalog.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace kestrune {
+
+namespace {
+
+std::string MatchKey(std::string_view name) {
+    std::string key = CleanSatelliteName(name);
+    for (char& c : key) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return key;
+}
+
+bool IsCatalogNumberText(std::string_view text) {
+    return !text.empty() && text.size() <= 9 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The bytes of a regular file of at most maxBytes; false when it cannot be read.
+bool ReadSmallFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > maxBytes)
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad() && bytes.size() <= maxBytes;
+}
+
+// Calls visit(entry) for every regular file of a folder; false when it cannot be listed.
+template <typename TVisit>
+bool ForEachRegularFile(const std::filesystem::path& folder, TVisit visit) {
+    std::error_code error;
+    std::filesystem::directory_iterator entry(folder, error);
+    if (error)
+        return false;
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        std::error_code entryError;
+        if (entry->is_regular_file(entryError) && !entryError)
+            visit(*entry);
+    }
+    return true;
+}
+
+} // namespace
+
+void TTleCatalog::Add(TElementSet set) {
+    if (TSgp4(set.Elements).InitError() != TSgp4Error::None)
+        return;
+    const std::string key = MatchKey(set.Name);
+    if (!key.empty()) {
+        const auto named = FByName.find(key);
+        if (named == FByName.end() || named->second.Epoch < set.Epoch)
+            FByName[key] = {set.CatalogNumber, set.Epoch};
+    }
+    const auto known = FByNumber.find(set.CatalogNumber);
+    if (known == FByNumber.end())
+        FByNumber.emplace(set.CatalogNumber, std::move(set));
+    else if (known->second.Epoch < set.Epoch)
+        known->second = std::move(set);
+}
+
+void TTleCatalog::AddText(std::string_view text) {
+    for (auto& set : ReadElementSets(text))
+        Add(std::move(set));
+}
+
+bool TTleCatalog::AddFolder(const std::filesystem::path& folder) {
+    std::string bytes;
+    return ForEachRegularFile(folder, [&](const std::filesystem::directory_entry& entry) {
+        // Binary files (NUL bytes) are no element files.
+        if (ReadSmallFile(entry.path(), MaxFileBytes, bytes) &&
+            bytes.find('\0') == std::string::npos)
+            AddText(bytes);
+    });
+}
+
+const TElementSet* TTleCatalog::Find(std::string_view name) const {
+    const std::string key = MatchKey(name);
+    if (const auto named = FByName.find(key); named != FByName.end())
+        return &FByNumber.at(named->second.CatalogNumber);
+    if (IsCatalogNumberText(key)) {
+        if (const auto numbered = FByNumber.find(std::stoi(key)); numbered != FByNumber.end())
+            return &numbered->second;
+    }
+    return nullptr;
+}
+
+TFolderState ReadFolderState(const std::filesystem::path& folder) {
+    TFolderState state;
+    state.Listed = ForEachRegularFile(folder, [&](const std::filesystem::directory_entry& entry) {
+        std::error_code error;
+        const auto size = entry.file_size(error);
+        const auto modified = entry.last_write_time(error);
+        state.Files.push_back({entry.path().filename().string(), error ? 0 : size,
+                               error ? std::filesystem::file_time_type() : modified});
+    });
+    std::sort(state.Files.begin(), state.Files.end(),
+              [](const auto& a, const auto& b) { return a.Name < b.Name; });
+    return state;
+}
+
+} // namespace kestrune

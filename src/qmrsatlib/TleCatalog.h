@@ -1,0 +1,62 @@
+#pragma once
+// The element sets of a data folder, found by satellite name or catalog number.
+//
+// Every regular file in the folder is read; files over MaxFileBytes, files holding NUL bytes
+// and files that cannot be read are skipped, as is every set that is broken or whose orbit the
+// propagator cannot start. When a satellite (catalog number) appears more than once, the set
+// with the newest epoch wins. Names match trimmed and without regard to case; every name under
+// which a satellite appears leads to its newest set. A name shared by different satellites
+// belongs to the one whose set under that name is newest. A set without a name line is known by
+// its catalog number only: a name of digits alone that matches no name is taken as a catalog
+// number.
+
+#include "Tle.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrune {
+
+class TTleCatalog {
+public:
+    static constexpr std::uintmax_t MaxFileBytes = 16u * 1024u * 1024u;
+
+    // Adds the sets of one file's text.
+    void AddText(std::string_view text);
+    // Adds every readable file of a folder; false when the folder cannot be listed.
+    bool AddFolder(const std::filesystem::path& folder);
+
+    const TElementSet* Find(std::string_view name) const;
+    std::size_t Size() const { return FByNumber.size(); }
+
+private:
+    struct TNamed {
+        int CatalogNumber;
+        TDateTime Epoch;
+    };
+    void Add(TElementSet set);
+
+    std::map<int, TElementSet> FByNumber;
+    std::map<std::string, TNamed> FByName;
+};
+
+// What a folder's regular files look like now (names, sizes, modification times), to notice
+// when they changed; empty when the folder cannot be listed.
+struct TFolderState {
+    struct TFile {
+        std::string Name;
+        std::uintmax_t Size;
+        std::filesystem::file_time_type Modified;
+        friend bool operator==(const TFile&, const TFile&) = default;
+    };
+    bool Listed = false;
+    std::vector<TFile> Files;
+    friend bool operator==(const TFolderState&, const TFolderState&) = default;
+};
+TFolderState ReadFolderState(const std::filesystem::path& folder);
+
+} // namespace kestrune
