@@ -13,6 +13,7 @@ namespace kestrune {
 
 struct TLocaleInfo {
     char DecimalSeparator = '.';
+    char DateSeparator = '/';
     char TimeSeparator = ':';
     std::array<std::string, 12> ShortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

@@ -49,6 +49,24 @@ TDateTime PassLength(std::string_view line) {
     return seconds ? *seconds / SecondsPerDay : 0;
 }
 
+std::string PassDisplayText(std::string_view line, const TLocaleInfo& locale) {
+    std::string text;
+    text.append(Copy(line, 1, 4)).append(1, locale.DateSeparator).append(Copy(line, 5, 2));
+    text.append(1, locale.DateSeparator).append(Copy(line, 7, 2)).append(" ");
+    text.append(Copy(line, 9, 2)).append(1, locale.TimeSeparator).append(Copy(line, 11, 2));
+    text.append(1, locale.TimeSeparator).append(Copy(line, 13, 4));
+    // The tail: from character 17, trimmed, without words 3 and 4, then from the blank before
+    // the name (so the length is dropped and a blank stays in front of the name).
+    std::string_view tail = Trim(Copy(line, 17, std::string_view::npos));
+    for (int i = 0; i < 2; ++i) {
+        const std::size_t blank = tail.find(' ');
+        tail = blank == std::string_view::npos ? std::string_view() : tail.substr(blank + 1);
+    }
+    const std::size_t blank = tail.find(' ');
+    text.append(blank == std::string_view::npos ? std::string_view() : tail.substr(blank));
+    return text;
+}
+
 char PassDirection(std::string_view line) {
     const std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos)

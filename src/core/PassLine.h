@@ -5,7 +5,9 @@
 // length in whole seconds and the satellite's name (which may hold blanks).
 
 #include "DateTime.h"
+#include "LocaleInfo.h"
 
+#include <string>
 #include <string_view>
 
 namespace kestrune {
@@ -17,5 +19,8 @@ TDateTime PassStart(std::string_view line);
 TDateTime PassLength(std::string_view line);
 // The first character other than a blank after the line's first blank; '\0' when there is none.
 char PassDirection(std::string_view line);
+// The line as the pass list shows it: "2019/12/24 10:23:45 N NOAA 19" with the locale's date
+// and time separators, without the words the list does not show.
+std::string PassDisplayText(std::string_view line, const TLocaleInfo& locale);
 
 } // namespace kestrune

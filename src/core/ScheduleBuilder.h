@@ -20,6 +20,7 @@ struct TSatelliteRow {
     std::string Name;
     std::string Direction; // "N", "S", "B" (both) or "X" (none)
     std::string MinLength; // seconds
+    bool operator==(const TSatelliteRow&) const = default;
 };
 
 // What the build reads from and does to the window.

@@ -32,3 +32,21 @@ TEST(PassLine, BrokenLengthsGiveZeroAndMissingDirectionsNothing) {
 
 } // namespace
 } // namespace kestrune
+
+namespace kestrune {
+namespace {
+
+TEST(PassLine, DisplayTextUsesTheLocaleSeparatorsAndDropsTheMiddleWords) {
+    TLocaleInfo locale;
+    const std::string line = "20191224102345 N 45 123 726 NOAA 19";
+    EXPECT_EQ(PassDisplayText(line, locale), "2019/12/24 10:23:45 N NOAA 19");
+    locale.DateSeparator = '-';
+    locale.TimeSeparator = '.';
+    EXPECT_EQ(PassDisplayText(line, locale), "2019-12-24 10.23.45 N NOAA 19");
+    // Short lines are drawn from what they have.
+    EXPECT_EQ(PassDisplayText("20191224", locale), "2019-12-24 ..");
+    EXPECT_EQ(PassDisplayText("20191224102345 N 45 123", locale), "2019-12-24 10.23.45 N");
+}
+
+} // namespace
+} // namespace kestrune

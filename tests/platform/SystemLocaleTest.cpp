@@ -12,6 +12,8 @@ TEST(SystemLocale, TheCLocale) {
     const TLocaleInfo info = SystemLocaleInfo();
     unsetenv("LC_ALL");
     EXPECT_EQ(info.DecimalSeparator, '.');
+    EXPECT_EQ(info.DateSeparator, '/');
+    EXPECT_EQ(info.TimeSeparator, ':');
     EXPECT_EQ(info.ShortMonthNames[11], "Dec");
     EXPECT_EQ(info.ToSystemCharset("M\xc3\xa9t\xc3\xa9o"), "M\xc3\xa9t\xc3\xa9o");
 }

@@ -52,6 +52,21 @@ TLocaleInfo SystemLocaleInfo() {
     const char* radix = nl_langinfo_l(RADIXCHAR, locale.get());
     if (radix && std::strlen(radix) == 1)
         info.DecimalSeparator = radix[0];
+    // The first character of the date and time formats that is not a conversion.
+    auto separatorOf = [&](nl_item format, char fallback) {
+        const char* text = nl_langinfo_l(format, locale.get());
+        for (const char* p = text; p && *p; ++p) {
+            if (*p == '%') {
+                if (*++p == '\0')
+                    break;
+                continue;
+            }
+            return *p;
+        }
+        return fallback;
+    };
+    info.DateSeparator = separatorOf(D_FMT, info.DateSeparator);
+    info.TimeSeparator = separatorOf(T_FMT, info.TimeSeparator);
     static constexpr nl_item Months[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
                                            ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
     for (int i = 0; i < 12; ++i)

@@ -1,0 +1,50 @@
+#include "SatelliteList.h"
+
+#include "CommaText.h"
+#include "Text.h"
+
+namespace kestrune {
+
+namespace {
+
+std::string RowEntry(const TSatelliteRow& row) {
+    return ReplaceAll(row.Name, " ", "_") + "," + std::string(Trim(row.Direction)) + "," +
+           std::string(Trim(row.MinLength));
+}
+
+} // namespace
+
+std::string DefaultSatList() {
+    return SatListFromRows(DefaultSatelliteRows());
+}
+
+std::string ConvertOldSatList(const std::string& value) {
+    if (value.find('_') != std::string::npos)
+        return value;
+    const std::vector<std::string> fields =
+        ReadCommaText(ReplaceAll(ReplaceAll(value, " ", "_"), "\"", ""));
+    std::vector<std::string> entries;
+    for (std::size_t k = 0; k + 2 < fields.size(); k += 3)
+        entries.push_back(fields[k] + "," + fields[k + 1] + "," + fields[k + 2]);
+    return WriteCommaText(entries);
+}
+
+std::vector<TSatelliteRow> SatelliteRowsFromSatList(const std::string& value) {
+    std::vector<TSatelliteRow> rows;
+    for (const std::string& entry : ReadCommaText(value)) {
+        std::vector<std::string> fields = ReadCommaText(entry);
+        fields.resize(3);
+        rows.push_back({ReplaceAll(fields[0], "_", " "), ReplaceAll(fields[1], "_", " "),
+                        ReplaceAll(fields[2], "_", " ")});
+    }
+    return rows;
+}
+
+std::string SatListFromRows(const std::vector<TSatelliteRow>& rows) {
+    std::vector<std::string> entries;
+    for (const TSatelliteRow& row : rows)
+        entries.push_back(RowEntry(row));
+    return WriteCommaText(entries);
+}
+
+} // namespace kestrune

@@ -1,0 +1,40 @@
+#include "SatelliteList.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+TEST(SatelliteList, TheDefaultIsThreeQuotedEntriesWithUnderscores) {
+    EXPECT_EQ(DefaultSatList(), "\"NOAA_19,N,720\",\"NOAA_18,N,720\",\"NOAA_15,S,720\"");
+    EXPECT_EQ(SatelliteRowsFromSatList(ConvertOldSatList(DefaultSatList())),
+              DefaultSatelliteRows());
+}
+
+TEST(SatelliteList, ConvertsTheOlderFlatLayout) {
+    EXPECT_EQ(ConvertOldSatList("\"NOAA 19\",N,720,\"NOAA 15\",S,600"),
+              "\"NOAA_19,N,720\",\"NOAA_15,S,600\"");
+    // A seventh field is dropped.
+    EXPECT_EQ(ConvertOldSatList("\"NOAA 19\",N,720,\"NOAA 15\",S,600,\"NOAA 18\""),
+              "\"NOAA_19,N,720\",\"NOAA_15,S,600\"");
+    // A current value without blanks in its names comes out unchanged.
+    EXPECT_EQ(ConvertOldSatList("\"METEOR,B,600\",\"X,N,700\""), "\"METEOR,B,600\",\"X,N,700\"");
+}
+
+TEST(SatelliteList, RowsRoundTripThroughTheStoredValue) {
+    const std::vector<TSatelliteRow> rows = {
+        {"METEOR-M2 3", "B", "600"}, {"NOAA 19", " n ", " 720 "}, {"", "", ""}};
+    const std::string value = SatListFromRows(rows);
+    EXPECT_EQ(value, "\"METEOR-M2_3,B,600\",\"NOAA_19,n,720\",\",,\"");
+    const std::vector<TSatelliteRow> back = SatelliteRowsFromSatList(value);
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[0], rows[0]);
+    EXPECT_EQ(back[1], (TSatelliteRow{"NOAA 19", "n", "720"}));
+    EXPECT_EQ(back[2], rows[2]);
+    // Fields after the third are not kept; missing ones are empty.
+    EXPECT_EQ(SatelliteRowsFromSatList("\"A,N,1,extra\",B"),
+              (std::vector<TSatelliteRow>{{"A", "N", "1"}, {"B", "", ""}}));
+}
+
+} // namespace
+} // namespace kestrune
