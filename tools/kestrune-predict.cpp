@@ -7,6 +7,8 @@
 #include "PredictOptions.h"
 #include "ScheduleBuilder.h"
 #include "SystemClock.h"
+#include "Text.h"
+#include "TleCatalog.h"
 
 #include <filesystem>
 #include <iostream>
@@ -51,9 +53,8 @@ void PrintRaw(TSatellites& satellites, const TPredictOptions& options, TDateTime
     satellites.SetHeight(StrToFloat(options.Height, locale));
     for (const TSatelliteRow& row : options.Satellites) {
         const int minLengthS = row.MinLength.empty() ? 0 : std::stoi(row.MinLength);
-        for (const std::string& line :
-             ReadCommaText(satellites.ComputePasses(row.Name, start, minLengthS, options.Days,
-                                                    options.MinElevationDeg)))
+        for (const std::string& line : ReadCommaText(satellites.ComputePasses(
+                 row.Name, start, minLengthS, options.Days, options.MinElevationDeg)))
             std::cout << line << '\n';
     }
 }
@@ -72,6 +73,23 @@ void PrintPassList(TSatellites& satellites, const TPredictOptions& options, TDat
         std::cout << line << '\n';
 }
 
+// Elements lose accuracy quickly with age: say so when a set is far older than the prediction.
+void WarnAboutOldElements(const TPredictOptions& options, TDateTime start) {
+    constexpr double MaxAgeDays = 14;
+    TTleCatalog catalog;
+    catalog.AddFolder(options.TleDir);
+    for (const TSatelliteRow& row : options.Satellites) {
+        const std::string name = UpperCaseAscii(row.Name);
+        const TElementSet* set = catalog.Find(name);
+        if (!set)
+            set = catalog.Find(ReplaceAll(name, " ", "-"));
+        if (set && start - set->Epoch > MaxAgeDays)
+            std::cerr << "kestrune-predict: warning: the element set of " << name << " is "
+                      << static_cast<int>(start - set->Epoch) << " days older than the start"
+                      << " (epoch " << FormatCompact(set->Epoch) << " UTC)\n";
+    }
+}
+
 int Run(const TPredictOptions& options) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.TleDir, error))
@@ -84,6 +102,7 @@ int Run(const TPredictOptions& options) {
     // Numbers on the command line take a point, whatever the user's locale.
     const TLocaleInfo locale;
     const TDateTime start = options.Start.value_or(TSystemClock().UtcNow());
+    WarnAboutOldElements(options, start);
     if (options.Raw)
         PrintRaw(*satellites, options, start, locale);
     else
