@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace kestrune {
@@ -32,8 +31,11 @@ bool ReadSmallFile(const std::filesystem::path& path, std::uintmax_t maxBytes, s
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad() && bytes.size() <= maxBytes;
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    // A file that grew meanwhile is read up to the size it had; one that shrank is cut short.
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return !in.bad();
 }
 
 // Calls visit(entry) for every regular file of a folder; false when it cannot be listed.
