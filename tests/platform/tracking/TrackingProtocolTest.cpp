@@ -72,18 +72,6 @@ TEST_F(TrackingProtocol, ItemHoldsOneLine) {
     EXPECT_EQ(Peers.Sent[1], "ACK\nACK\n");
 }
 
-// A refused client's later lines are not answered; a removed one is forgotten.
-TEST_F(TrackingProtocol, RefusedClientIsSilenced) {
-    Protocol.AddClient(2);
-    Protocol.Receive(2, "CONNECT Kestrune Other\nCONNECT Kestrune Tracking\nEXECUTE\n");
-    EXPECT_EQ(Peers.Sent[2], "NACK unknown topic\n");
-    EXPECT_EQ(Peers.Closed, std::vector<int>{2});
-    Protocol.RemoveClient(2);
-    Protocol.Receive(2, "CONNECT Kestrune Tracking\n");
-    EXPECT_EQ(Peers.Sent[2], "NACK unknown topic\n");
-    EXPECT_EQ(Protocol.ClientCount(), 1u);
-}
-
 // ADVISE takes its words in order: the kind, then the format.
 TEST_F(TrackingProtocol, AdviseArguments) {
     Protocol.Receive(1, "ADVISE Data warm cf_text\nADVISE Data CF_TEXT HOT\n"

@@ -180,10 +180,6 @@ TEST_F(TrackingSocketServer, HotAndWarmLinks) {
     EXPECT_EQ(warm.Lines(*Server, 3),
               (std::vector<std::string>{"CHANGED Data", "CHANGED Data", "CHANGED Data"}));
     EXPECT_EQ(hot.Rest(*Server) + warm.Rest(*Server) + idle->Rest(*Server), "");
-
-    hot.Write("ADVISE data\nADVISE Data HOT CF_BITMAP\n");
-    EXPECT_EQ(hot.Lines(*Server, 2),
-              (std::vector<std::string>{"NACK no such item", "NACK format not supported"}));
 }
 
 // A poke replaces the text until the next publish and reaches the links before its ACK.
