@@ -208,13 +208,14 @@ TRegResult TFileRegistry::WriteHive() {
             return ResultFromErrno(errno);
 
     // A hive file that is a symbolic link stays one: the file it points to is replaced.
-    std::error_code linkError;
-    const std::filesystem::path target =
-        std::filesystem::is_symlink(FHivePath, linkError)
-            ? std::filesystem::weakly_canonical(FHivePath, linkError)
-            : FHivePath;
-    if (linkError)
-        return ErrorRegistryIoFailed;
+    std::filesystem::path target = FHivePath;
+    struct stat status {};
+    if (::lstat(FHivePath.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        std::error_code error;
+        target = std::filesystem::weakly_canonical(FHivePath, error);
+        if (error)
+            return ErrorRegistryIoFailed;
+    }
     std::string bytes;
     if (const int error = ReadAll(target, bytes))
         return ResultFromErrno(error);
