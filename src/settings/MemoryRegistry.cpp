@@ -108,27 +108,25 @@ void TMemoryRegistry::SetReadOnly(TRootKey root, bool readOnly) {
 
 TRegResult TMemoryRegistry::OpenKey(TRootKey root, std::string_view path, TRegSam access,
                                     std::unique_ptr<IRegistryKey>& key) {
-    std::string normalised;
-    if (!NormaliseKeyPath(path, normalised))
-        return ErrorInvalidParameter;
-    Refresh(root);
-    if (Tree(root).FindKey(normalised) == nullptr)
-        return ErrorFileNotFound;
-    if (FReadOnly[root] && (access & KeyChangeRights) != 0)
-        return ErrorAccessDenied;
-    key = std::make_unique<TKey>(*this, root, std::move(normalised), access);
-    return ErrorSuccess;
+    return Open(root, path, access, false, key);
 }
 
 TRegResult TMemoryRegistry::CreateKey(TRootKey root, std::string_view path, TRegSam access,
                                       std::unique_ptr<IRegistryKey>& key) {
+    return Open(root, path, access, true, key);
+}
+
+TRegResult TMemoryRegistry::Open(TRootKey root, std::string_view path, TRegSam access, bool create,
+                                 std::unique_ptr<IRegistryKey>& key) {
     std::string normalised;
     if (!NormaliseKeyPath(path, normalised))
         return ErrorInvalidParameter;
     Refresh(root);
-    if (FReadOnly[root])
+    if (FReadOnly[root] && (create || (access & KeyChangeRights) != 0))
         return ErrorAccessDenied;
     if (Tree(root).FindKey(normalised) == nullptr) {
+        if (!create)
+            return ErrorFileNotFound;
         const TRegistryChange change{TRegistryChange::TKind::CreateKey, normalised, {}};
         change.ApplyTo(Tree(root));
         if (const TRegResult result = Persist(root, change); result != ErrorSuccess)

@@ -35,6 +35,9 @@ protected:
 private:
     class TKey;
 
+    TRegResult Open(TRootKey root, std::string_view path, TRegSam access, bool create,
+                    std::unique_ptr<IRegistryKey>& key);
+
     std::map<TRootKey, TRegistryTree> FTrees;
     std::map<TRootKey, bool> FReadOnly;
 };
