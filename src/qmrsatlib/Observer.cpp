@@ -21,6 +21,13 @@ TVector3 TemeToEarthFixed(const TVector3& teme, double gmstRad) {
     return {c * teme.X + s * teme.Y, -s * teme.X + c * teme.Y, teme.Z};
 }
 
+TVector3 TemeVelocityToEarthFixed(const TVector3& temeKmPerS, const TVector3& earthFixedKm,
+                                  double gmstRad) {
+    const TVector3 rotated = TemeToEarthFixed(temeKmPerS, gmstRad);
+    return {rotated.X + EarthRotationRadPerS * earthFixedKm.Y,
+            rotated.Y - EarthRotationRadPerS * earthFixedKm.X, rotated.Z};
+}
+
 double GeodeticLatitudeDeg(const TVector3& r) {
     // Bowring's closed form; far better than a microdegree for anything above the ground.
     const double p = std::hypot(r.X, r.Y);
@@ -42,20 +49,30 @@ TObserver::TObserver(double latitudeDeg, double longitudeDeg, double heightM)
                    (n * (1.0 - Wgs84E2) + heightKm) * FSinLat};
 }
 
-TLookAngles TObserver::Look(const TVector3& satellite) const {
-    const double dx = satellite.X - FPositionKm.X;
-    const double dy = satellite.Y - FPositionKm.Y;
-    const double dz = satellite.Z - FPositionKm.Z;
-    const double east = -FSinLon * dx + FCosLon * dy;
-    const double north = -FSinLat * FCosLon * dx - FSinLat * FSinLon * dy + FCosLat * dz;
-    const double up = FCosLat * FCosLon * dx + FCosLat * FSinLon * dy + FSinLat * dz;
+TLookAngles TObserver::Look(const TVector3& satellite, const TVector3& velocity) const {
+    // The line of sight and its rate in east, north, up.
+    auto toLocal = [this](double dx, double dy, double dz) {
+        return TVector3{-FSinLon * dx + FCosLon * dy,
+                        -FSinLat * FCosLon * dx - FSinLat * FSinLon * dy + FCosLat * dz,
+                        FCosLat * FCosLon * dx + FCosLat * FSinLon * dy + FSinLat * dz};
+    };
+    const TVector3 sight = toLocal(satellite.X - FPositionKm.X, satellite.Y - FPositionKm.Y,
+                                   satellite.Z - FPositionKm.Z);
+    const TVector3 rate = toLocal(velocity.X, velocity.Y, velocity.Z);
+    const double horizontal = std::hypot(sight.X, sight.Y);
+    const double rangeSquared = horizontal * horizontal + sight.Z * sight.Z;
     TLookAngles look;
-    look.ElevationDeg = std::atan2(up, std::hypot(east, north)) / DegToRad;
-    look.AzimuthDeg = std::atan2(east, north) / DegToRad;
+    look.ElevationDeg = std::atan2(sight.Z, horizontal) / DegToRad;
+    look.AzimuthDeg = std::atan2(sight.X, sight.Y) / DegToRad;
     if (look.AzimuthDeg < 0.0)
         look.AzimuthDeg += 360.0;
     if (look.AzimuthDeg >= 360.0)
         look.AzimuthDeg -= 360.0;
+    if (horizontal > 0.0 && rangeSquared > 0.0) {
+        const double horizontalRate = (sight.X * rate.X + sight.Y * rate.Y) / horizontal;
+        look.ElevationRateDegPerS =
+            (horizontal * rate.Z - sight.Z * horizontalRate) / rangeSquared / DegToRad;
+    }
     return look;
 }
 

@@ -15,15 +15,14 @@ constexpr double DegToRad = Pi / 180.0;
 constexpr double MuKm3PerS2 = 398600.8;
 constexpr double JulianOfZeroDateTime = 2415018.5;
 constexpr double MinutesPerDay = 1440.0;
-// Crossings are solved to a millisecond, the peak to a twentieth of a second.
-constexpr double CrossingToleranceMin = 0.001 / 60.0;
-constexpr double PeakToleranceMin = 0.05 / 60.0;
+// Rise, set and peak are solved to a hundredth of a second.
+constexpr double ToleranceMin = 0.01 / 60.0;
 constexpr double MaxStepS = 6.0 * 3600.0;
 // The elevation seen from the geodetic zenith differs from the one seen from the geocentric
 // zenith by at most the vertical's deflection (0.19 degrees on WGS-84).
 constexpr double ZenithMarginDeg = 0.25;
 // Margins on the orbit's radius range and angular rate, for drag and short-period terms.
-constexpr double RadiusMargin = 0.02;
+constexpr double RadiusMargin = 0.005;
 constexpr double RateMargin = 1.1;
 
 class EPropagationFailed : public std::runtime_error {
@@ -51,6 +50,63 @@ double CentralAngleAt(double elevationDeg, double rhoKm, double rKm) {
     return std::acos(x) - e;
 }
 
+// Brent's method: a zero of f between a and b, where fa = f(a) and fb = f(b) differ in sign
+// (zero counting as positive).
+template <typename TFunction>
+double BrentRoot(TFunction f, double a, double b, double fa, double fb) {
+    // The root stays between b and c.
+    double c = a, fc = fa;
+    double d = b - a, e = d;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        if ((fb >= 0.0) == (fc >= 0.0)) {
+            c = a;
+            fc = fa;
+            d = e = b - a;
+        }
+        if (std::fabs(fc) < std::fabs(fb)) {
+            a = b, b = c, c = a;
+            fa = fb, fb = fc, fc = fa;
+        }
+        const double tolerance =
+            2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) + 0.5 * ToleranceMin;
+        const double middle = 0.5 * (c - b);
+        if (std::fabs(middle) <= tolerance || fb == 0.0)
+            break;
+        if (std::fabs(e) >= tolerance && std::fabs(fa) > std::fabs(fb)) {
+            // Secant or inverse quadratic interpolation.
+            const double s = fb / fa;
+            double p, q;
+            if (a == c) {
+                p = 2.0 * middle * s;
+                q = 1.0 - s;
+            } else {
+                const double qa = fa / fc;
+                const double r = fb / fc;
+                p = s * (2.0 * middle * qa * (qa - r) - (b - a) * (r - 1.0));
+                q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
+            }
+            if (p > 0.0)
+                q = -q;
+            p = std::fabs(p);
+            if (2.0 * p < std::min(3.0 * middle * q - std::fabs(tolerance * q), std::fabs(e * q))) {
+                e = d;
+                d = p / q;
+            } else {
+                d = middle;
+                e = d;
+            }
+        } else {
+            d = middle;
+            e = d;
+        }
+        a = b;
+        fa = fb;
+        b += std::fabs(d) > tolerance ? d : (middle > 0.0 ? tolerance : -tolerance);
+        fb = f(b);
+    }
+    return b;
+}
+
 } // namespace
 
 TPassFinder::TPassFinder(TSgp4& sgp4, const TObserver& observer, double minElevationDeg)
@@ -67,14 +123,26 @@ TPassFinder::TPosition TPassFinder::Locate(double minutes) {
                            state.VelocityKmPerS[2]};
     const double gmst = GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / MinutesPerDay);
     position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, gmst);
+    position.EarthFixedKmPerS =
+        TemeVelocityToEarthFixed(position.TemeKmPerS, position.EarthFixedKm, gmst);
     return position;
+}
+
+TLookAngles TPassFinder::Look(double minutes) {
+    const TPosition position = Locate(minutes);
+    return FObserver.Look(position.EarthFixedKm, position.EarthFixedKmPerS);
+}
+
+double TPassFinder::Excess(double minutes) {
+    return Look(minutes).ElevationDeg - FMinElevationDeg;
 }
 
 TPassFinder::TSample TPassFinder::Sample(double minutes) {
     const TPosition position = Locate(minutes);
     TSample sample;
     sample.Minutes = minutes;
-    sample.Excess = FObserver.Look(position.EarthFixedKm).ElevationDeg - FMinElevationDeg;
+    sample.Excess = FObserver.Look(position.EarthFixedKm, position.EarthFixedKmPerS).ElevationDeg -
+                    FMinElevationDeg;
     sample.StepMin = StepMinutes(position);
     return sample;
 }
@@ -130,9 +198,8 @@ bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossin
     while (sample.Minutes < limitMin) {
         const TSample next = Sample(sample.Minutes + sample.StepMin);
         if ((next.Excess >= 0.0) != above) {
-            crossingMin =
-                above ? SolveCrossing(next.Minutes, sample.Minutes, next.Excess, sample.Excess)
-                      : SolveCrossing(sample.Minutes, next.Minutes, sample.Excess, next.Excess);
+            crossingMin = BrentRoot([this](double minutes) { return Excess(minutes); },
+                                    sample.Minutes, next.Minutes, sample.Excess, next.Excess);
             sample = next;
             return true;
         }
@@ -141,121 +208,16 @@ bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossin
     return false;
 }
 
-double TPassFinder::SolveCrossing(double a, double b, double fa, double fb) {
-    // Brent's method on the elevation excess; the root stays between b and c.
-    double c = a, fc = fa;
-    double d = b - a, e = d;
-    for (int iteration = 0; iteration < 100; ++iteration) {
-        if ((fb >= 0.0) == (fc >= 0.0)) {
-            c = a;
-            fc = fa;
-            d = e = b - a;
-        }
-        if (std::fabs(fc) < std::fabs(fb)) {
-            a = b, b = c, c = a;
-            fa = fb, fb = fc, fc = fa;
-        }
-        const double tolerance = 2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) +
-                                 0.5 * CrossingToleranceMin;
-        const double middle = 0.5 * (c - b);
-        if (std::fabs(middle) <= tolerance || fb == 0.0)
-            break;
-        if (std::fabs(e) >= tolerance && std::fabs(fa) > std::fabs(fb)) {
-            // Secant or inverse quadratic interpolation.
-            const double s = fb / fa;
-            double p, q;
-            if (a == c) {
-                p = 2.0 * middle * s;
-                q = 1.0 - s;
-            } else {
-                const double qa = fa / fc;
-                const double r = fb / fc;
-                p = s * (2.0 * middle * qa * (qa - r) - (b - a) * (r - 1.0));
-                q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
-            }
-            if (p > 0.0)
-                q = -q;
-            p = std::fabs(p);
-            if (2.0 * p < std::min(3.0 * middle * q - std::fabs(tolerance * q), std::fabs(e * q))) {
-                e = d;
-                d = p / q;
-            } else {
-                d = middle;
-                e = d;
-            }
-        } else {
-            d = middle;
-            e = d;
-        }
-        a = b;
-        fa = fb;
-        b += std::fabs(d) > tolerance ? d : (middle > 0.0 ? tolerance : -tolerance);
-        fb = Sample(b).Excess;
-    }
-    return b;
-}
-
-double TPassFinder::FindPeak(double a, double b) {
-    // Brent's minimiser on the negative elevation: golden sections with parabolic steps.
-    const double golden = 0.5 * (3.0 - std::sqrt(5.0));
-    auto f = [this](double minutes) { return -Sample(minutes).Excess; };
-    double x = a + golden * (b - a), w = x, v = x;
-    double fx = f(x), fw = fx, fv = fx;
-    double d = 0.0, e = 0.0;
-    for (int iteration = 0; iteration < 100; ++iteration) {
-        const double middle = 0.5 * (a + b);
-        const double tol1 =
-            std::numeric_limits<double>::epsilon() * std::fabs(x) + PeakToleranceMin / 3.0;
-        const double tol2 = 2.0 * tol1;
-        if (std::fabs(x - middle) <= tol2 - 0.5 * (b - a))
-            break;
-        bool golden_step = true;
-        if (std::fabs(e) > tol1) {
-            double r = (x - w) * (fx - fv);
-            double q = (x - v) * (fx - fw);
-            double p = (x - v) * q - (x - w) * r;
-            q = 2.0 * (q - r);
-            if (q > 0.0)
-                p = -p;
-            q = std::fabs(q);
-            r = e;
-            if (std::fabs(p) < std::fabs(0.5 * q * r) && p > q * (a - x) && p < q * (b - x)) {
-                e = d;
-                d = p / q;
-                const double u = x + d;
-                if (u - a < tol2 || b - u < tol2)
-                    d = middle > x ? tol1 : -tol1;
-                golden_step = false;
-            }
-        }
-        if (golden_step) {
-            e = x >= middle ? a - x : b - x;
-            d = golden * e;
-        }
-        const double u = x + (std::fabs(d) >= tol1 ? d : (d > 0.0 ? tol1 : -tol1));
-        const double fu = f(u);
-        if (fu <= fx) {
-            (u >= x ? a : b) = x;
-            v = w, fv = fw;
-            w = x, fw = fx;
-            x = u, fx = fu;
-        } else {
-            (u < x ? a : b) = u;
-            if (fu <= fw || w == x) {
-                v = w, fv = fw;
-                w = u, fw = fu;
-            } else if (fu <= fv || v == x || v == w) {
-                v = u, fv = fu;
-            }
-        }
-    }
-    return x;
-}
-
 TPass TPassFinder::MakePass(double riseMin, double setMin) {
+    const TLookAngles rise = Look(riseMin);
+    const TLookAngles set = Look(setMin);
+    // The highest point is where the elevation stops climbing.
+    double peakMin = 0.5 * (riseMin + setMin);
+    if (rise.ElevationRateDegPerS >= 0.0 && set.ElevationRateDegPerS < 0.0)
+        peakMin = BrentRoot([this](double minutes) { return Look(minutes).ElevationRateDegPerS; },
+                            riseMin, setMin, rise.ElevationRateDegPerS, set.ElevationRateDegPerS);
+    const TLookAngles peak = Look(peakMin);
     TPass pass;
-    const double peakMin = FindPeak(riseMin, setMin);
-    const TLookAngles peak = FObserver.Look(Locate(peakMin).EarthFixedKm);
     pass.Rise = FEpoch + riseMin / MinutesPerDay;
     pass.Set = FEpoch + setMin / MinutesPerDay;
     pass.Peak = FEpoch + peakMin / MinutesPerDay;

@@ -7,8 +7,8 @@
 // must change by a known amount before the elevation can reach the threshold, and it cannot
 // change faster than the satellite's angular rate relative to the turning Earth. Near the
 // threshold the step is short (MinStepS). A change of side between two samples is then solved
-// for the crossing time by Brent's method, and the highest point between rise and set by
-// Brent's minimiser.
+// for the crossing time by Brent's method, and the highest point between rise and set as the
+// zero of the elevation rate, by the same method.
 
 #include "DateTime.h"
 #include "Observer.h"
@@ -52,17 +52,18 @@ private:
         TVector3 EarthFixedKm;
         TVector3 TemeKm;
         TVector3 TemeKmPerS;
+        TVector3 EarthFixedKmPerS;
     };
 
     TPosition Locate(double minutes);
+    TLookAngles Look(double minutes);
+    double Excess(double minutes);
     TSample Sample(double minutes);
     double StepMinutes(const TPosition& position) const;
     // Samples on from `sample` until the satellite is on the other side of the threshold;
     // false when `limitMin` is passed first. On success `sample` is the first one across and
     // crossingMin the solved crossing time.
     bool FindCrossing(TSample& sample, double limitMin, double& crossingMin);
-    double SolveCrossing(double belowMin, double aboveMin, double belowExcess, double aboveExcess);
-    double FindPeak(double riseMin, double setMin);
     TPass MakePass(double riseMin, double setMin);
 
     TSgp4& FSgp4;
