@@ -16,9 +16,13 @@ public:
 };
 
 // Opens (creating when absent) the key below the path's root named after the component; null
-// when the path has no "\" or the key cannot be had.
-std::unique_ptr<IRegistryKey> OpenSettingsKey(IRegistry& registry, const std::string& path,
+// when the path has no "\" or the key cannot be had. Only the registry kind is provided.
+std::unique_ptr<IRegistryKey> OpenSettingsKey(TStorageKind kind, IRegistry& registry,
+                                              const std::string& path,
                                               const std::string& componentName) {
+    if (kind != TStorageKind::Registry) {
+        throw ERegistryAccess("only the registry kind is provided");
+    }
     std::unique_ptr<IRegistryKey> key;
     const std::size_t separator = path.find('\\');
     if (separator == std::string::npos) {
@@ -92,12 +96,7 @@ template <typename Setter> void LoadText(IRegistryKey* key, const std::string& n
 
 void TCustomComPort::StoreSettings(TStorageKind kind, const std::string& path) {
     try {
-        if (kind != TStorageKind::Registry) {
-            throw ERegistryAccess("only the registry kind is provided");
-        }
-        const std::unique_ptr<IRegistryKey> key =
-            OpenSettingsKey(FEnvironment.Registry, path, FName);
-        StoreToRegistry(key.get());
+        StoreToRegistry(OpenSettingsKey(kind, FEnvironment.Registry, path, FName).get());
     } catch (...) {
         throw EComPort(comerr::StoreFailed);
     }
@@ -107,12 +106,7 @@ void TCustomComPort::LoadSettings(TStorageKind kind, const std::string& path) {
     bool failed = false;
     BeginUpdate();
     try {
-        if (kind != TStorageKind::Registry) {
-            throw ERegistryAccess("only the registry kind is provided");
-        }
-        const std::unique_ptr<IRegistryKey> key =
-            OpenSettingsKey(FEnvironment.Registry, path, FName);
-        LoadFromRegistry(key.get());
+        LoadFromRegistry(OpenSettingsKey(kind, FEnvironment.Registry, path, FName).get());
     } catch (...) {
         failed = true;
     }
