@@ -64,6 +64,14 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     return parts;
 }
 
+std::string FormatIsoUtc(TDateTime value) {
+    const TDateTimeParts p = DecodeDateTime(value);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", p.Year, p.Month, p.Day,
+                  p.Hour, p.Minute, p.Second, p.Millisecond);
+    return text;
+}
+
 long long ToMilliseconds(TDateTime value) {
     return std::llround(value * static_cast<double>(MsPerDay));
 }

@@ -45,6 +45,9 @@ TDateTimeParts DecodeDateTime(TDateTime value);
 // "yyyymmddhhnnss"; the milliseconds are dropped, not rounded into the seconds.
 std::string FormatCompact(TDateTime value);
 
+// "2026-12-08T05:50:01.123Z", for logs.
+std::string FormatIsoUtc(TDateTime value);
+
 // Whole milliseconds: the resolution at which the program compares times, so that sums of day
 // fractions that differ in their last bit still compare equal.
 long long ToMilliseconds(TDateTime value);

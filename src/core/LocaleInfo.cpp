@@ -60,6 +60,21 @@ double StrToFloat(std::string_view text, const TLocaleInfo& locale) {
     throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
 }
 
+double ParseFloatLenient(std::string_view text, double defaultValue, const TLocaleInfo& locale) {
+    try {
+        return StrToFloat(text, locale);
+    } catch (const EConvertError&) {
+    }
+    std::string withSeparator(text);
+    if (const std::size_t point = withSeparator.find('.'); point != std::string::npos)
+        withSeparator[point] = locale.DecimalSeparator;
+    try {
+        return StrToFloat(withSeparator, locale);
+    } catch (const EConvertError&) {
+        return defaultValue;
+    }
+}
+
 std::string FloatToStr(double value, const TLocaleInfo& locale) {
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.15G", value);

@@ -36,6 +36,9 @@ public:
 // one separator, an exponent. Anything else throws EConvertError
 // "'<text>' is not a valid floating point value".
 double StrToFloat(std::string_view text, const TLocaleInfo& locale);
+// StrToFloat, then once more with the text's first "." read as the locale's separator (a value
+// another program wrote with a point); the default when neither reads. Never throws.
+double ParseFloatLenient(std::string_view text, double defaultValue, const TLocaleInfo& locale);
 // The shortest decimal form with up to 15 significant digits, the locale's separator.
 std::string FloatToStr(double value, const TLocaleInfo& locale);
 

@@ -42,6 +42,14 @@ std::string DescribeHResult(HResult code) {
     return known ? std::string(hex) + " (" + known + ")" : std::string(hex);
 }
 
+std::string SatellitesConnectionMessage(const std::string& programFolder,
+                                        const std::string& reason) {
+    return std::string("Error connecting to in-process COM server ") + SatellitesModuleName +
+           "\r\rTry copying the file " + SatellitesModuleName +
+           " into the folder containing the program (" + programFolder + ") and start it again." +
+           "\r\rThe loader reported: " + reason;
+}
+
 TSatellites::TSatellites(ISatellites* satellites, std::shared_ptr<void> module)
     : FSatellites(satellites), FModule(std::move(module)) {
     if (!FSatellites)

@@ -93,6 +93,11 @@ private:
     std::shared_ptr<void> FModule;
 };
 
+// The message shown when the component cannot be connected: what failed, the remedy, and the
+// loader's own words, as three paragraphs separated by two carriage returns.
+std::string SatellitesConnectionMessage(const std::string& programFolder,
+                                        const std::string& reason);
+
 // "0x80004005 (Unspecified error)" for the codes we know, the bare hexadecimal code otherwise.
 std::string DescribeHResult(HResult code);
 

@@ -36,6 +36,14 @@ TEST(LocaleInfo, RejectsWhatIsNotANumberWithTheExactMessage) {
     EXPECT_THROW(StrToFloat("55.9", CommaLocale()), EConvertError);
 }
 
+TEST(LocaleInfo, LenientParsingAcceptsAPointUnderACommaLocale) {
+    EXPECT_DOUBLE_EQ(ParseFloatLenient("56.1", 55.9, CommaLocale()), 56.1);
+    EXPECT_DOUBLE_EQ(ParseFloatLenient("56,1", 55.9, CommaLocale()), 56.1);
+    EXPECT_DOUBLE_EQ(ParseFloatLenient("", 55.9, CommaLocale()), 55.9);
+    EXPECT_DOUBLE_EQ(ParseFloatLenient("5.6.1", 180, CommaLocale()), 180);
+    EXPECT_DOUBLE_EQ(ParseFloatLenient("north", -3.2, TLocaleInfo{}), -3.2);
+}
+
 TEST(LocaleInfo, WritesTheShortestFormWithFifteenDigits) {
     const TLocaleInfo point;
     EXPECT_EQ(FloatToStr(55.9, point), "55.9");

@@ -1,0 +1,336 @@
+// Runs the real kestrune-station against settings, a data folder and a tracking socket of its
+// own, with the port spy://loop://, through a real pass that starts shortly after the test
+// begins. The station's location is chosen so that the satellite, NOAA 19 from the bundled
+// element sets, grazes 15 degrees of elevation for about half a minute.
+
+#include "ComPort.h"
+#include "CommaText.h"
+#include "DebugTrace.h"
+#include "GuiDispatcher.h"
+#include "Observer.h"
+#include "PassLine.h"
+#include "QmrSatellites.h"
+#include "ReceiverControl.h"
+#include "RegistryFile.h"
+#include "RegistryVariables.h"
+#include "SatelliteList.h"
+#include "SerialDeviceFactory.h"
+#include "SystemClock.h"
+#include "TempDir.h"
+#include "TleCatalog.h"
+
+#include <chrono>
+#include <cmath>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kestrune {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr double MinElevationDeg = 15;
+const std::string Satellite = "NOAA 19";
+
+struct TPlannedPass {
+    double LatitudeDeg = 0, LongitudeDeg = 0;
+    std::string Line;
+    TDateTime Start = 0;
+    int LengthS = 0;
+};
+
+// Where the satellite is over the ground at the given time.
+void SubSatellitePoint(const TElementSet& set, TDateTime when, double& latitudeDeg,
+                       double& longitudeDeg) {
+    TSgp4 sgp4(set.Elements);
+    TStateVector state;
+    sgp4.Propagate((when - set.Epoch) * 1440.0, state);
+    const double julian = when + 2415018.5;
+    const TVector3 fixed =
+        TemeToEarthFixed({state.PositionKm[0], state.PositionKm[1], state.PositionKm[2]},
+                         GreenwichSiderealTime(julian));
+    latitudeDeg = GeodeticLatitudeDeg(fixed);
+    longitudeDeg = std::atan2(fixed.Y, fixed.X) * 180.0 / M_PI;
+}
+
+// The component's first pass rising after `from` for a station at the given place.
+std::optional<TPlannedPass> FirstPass(TSatellites& component, double latitudeDeg,
+                                      double longitudeDeg, TDateTime from) {
+    component.SetLatitude(latitudeDeg);
+    component.SetLongitude(longitudeDeg);
+    component.SetHeight(0);
+    const std::string passes =
+        component.ComputePasses(Satellite, std::floor(from), 0, 2, MinElevationDeg);
+    for (const std::string& line : ReadCommaText(passes)) {
+        TPlannedPass pass{latitudeDeg, longitudeDeg, line, PassStart(line),
+                          static_cast<int>(std::lround(PassLength(line) * SecondsPerDay))};
+        if (pass.Start >= from)
+            return pass;
+    }
+    return std::nullopt;
+}
+
+// A station beside the ground track, moved sideways until the pass lasts about 25 s.
+TPlannedPass PlanPass(const std::string& dataFolder, TDateTime now) {
+    TTleCatalog catalog;
+    catalog.AddFolder(dataFolder);
+    const TElementSet* set = catalog.Find(Satellite);
+    if (!set)
+        throw std::runtime_error("no " + Satellite + " in " + dataFolder);
+    TSatellites component(new TQmrSatellites, nullptr);
+    component.SetDataPath(dataFolder);
+    const TDateTime peak = now + 45 * OneSecond;
+    double latitudeDeg = 0, longitudeDeg = 0, nextLatitudeDeg = 0, nextLongitudeDeg = 0;
+    SubSatellitePoint(*set, peak, latitudeDeg, longitudeDeg);
+    SubSatellitePoint(*set, peak + OneSecond, nextLatitudeDeg, nextLongitudeDeg);
+    // Across the ground track (east-west distances shrink with the cosine of the latitude).
+    const double cosLatitude = std::cos(latitudeDeg * M_PI / 180);
+    const double north = nextLatitudeDeg - latitudeDeg;
+    const double east = (nextLongitudeDeg - longitudeDeg) * cosLatitude;
+    const double across = std::hypot(north, east);
+    auto place = [&](double offsetDeg, double& latDeg, double& lonDeg) {
+        latDeg = latitudeDeg - east / across * offsetDeg;
+        lonDeg = longitudeDeg + north / across * offsetDeg / cosLatitude;
+    };
+    // Further sideways, lower and shorter passes, all peaking then: find the offset where it is
+    // 25 s long, so that it rises about half a minute from now.
+    const TDateTime from = peak - 20 * 60 * OneSecond;
+    double nearDeg = 0, farDeg = 25, latDeg = 0, lonDeg = 0;
+    for (int i = 0; i < 40; ++i) {
+        const double offsetDeg = (nearDeg + farDeg) / 2;
+        place(offsetDeg, latDeg, lonDeg);
+        const auto pass = FirstPass(component, latDeg, lonDeg, from);
+        const bool longEnough =
+            pass && std::abs(pass->Start - peak) < 10 * 60 * OneSecond && pass->LengthS >= 25;
+        (longEnough ? nearDeg : farDeg) = offsetDeg;
+    }
+    place(nearDeg, latDeg, lonDeg);
+    const auto pass = FirstPass(component, latDeg, lonDeg, from);
+    if (!pass)
+        throw std::runtime_error("no pass found");
+    return *pass;
+}
+
+// The settings the window program would have stored, written with the program's own classes.
+void WriteSettings(const std::filesystem::path& configFolder, const TPlannedPass& pass,
+                   const std::string& dataFolder, const std::string& spyLog) {
+    TFileRegistry registry(configFolder / "Quillmere");
+    const TSettingsContext context{registry, [] { return std::string("Kestrune"); }};
+    const TLocaleInfo point;
+    TRegistryString(context, "TleDataPath", dataFolder);
+    TRegistryString(context, "ObsLatitude", FloatToStr(pass.LatitudeDeg, point));
+    TRegistryString(context, "ObsLongitude", FloatToStr(pass.LongitudeDeg, point));
+    TRegistryString(context, "ObsHeight", "0");
+    TRegistryInteger(context, "PrePassGap", 2);
+    TRegistryInteger(context, "PostPassGap", 2);
+    TRegistryInteger(context, "MinElevation", static_cast<int>(MinElevationDeg));
+    TRegistryInteger(context, "DaysLookAhead", 1);
+    TRegistryString(context, "SatList", SatListFromRows({{Satellite, "B", "10"}}));
+    TRegistryInteger(context, "RxType", RxRx2);
+    TRegistryBoolean(context, "ScanWhenIdle", true);
+
+    TSystemClock clock;
+    TSerialDeviceFactory devices(clock);
+    TQueuedGuiDispatcher dispatcher;
+    TStderrDebugTrace trace;
+    TComPort port("ComPortControl", {devices, dispatcher, trace, registry});
+    port.SetPort("spy://loop://?file=" + spyLog);
+    port.StoreSettings(TStorageKind::Registry, "HKEY_CURRENT_USER\\Software\\Quillmere\\Kestrune");
+}
+
+class TStationProcess {
+public:
+    TStationProcess(const std::filesystem::path& root, const std::string& outName) {
+        const std::string config = "XDG_CONFIG_HOME=" + (root / "config").string();
+        const std::string runtime = "XDG_RUNTIME_DIR=" + (root / "run").string();
+        const std::string out = (root / (outName + ".out")).string();
+        const std::string err = (root / (outName + ".err")).string();
+        FPid = fork();
+        if (FPid == 0) {
+            dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            char* const argv[] = {const_cast<char*>(STATION_EXE), nullptr};
+            char* const envp[] = {const_cast<char*>(config.c_str()),
+                                  const_cast<char*>(runtime.c_str()), const_cast<char*>("LANG=C"),
+                                  nullptr};
+            execve(STATION_EXE, argv, envp);
+            _exit(127);
+        }
+    }
+    ~TStationProcess() {
+        if (FPid > 0 && !FExited) {
+            kill(FPid, SIGKILL);
+            waitpid(FPid, nullptr, 0);
+        }
+    }
+    // The exit status, waiting at most the given time; -1 when it is still running.
+    int Wait(std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (waitpid(FPid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end)
+                return -1;
+            std::this_thread::sleep_for(20ms);
+        }
+        FExited = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    void Signal(int signal) const { kill(FPid, signal); }
+
+private:
+    pid_t FPid = -1;
+    bool FExited = false;
+};
+
+// A hot-linked tracking client that collects every line it receives.
+class TTrackingClient {
+public:
+    explicit TTrackingClient(const std::filesystem::path& socketPath) {
+        FFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+        for (int attempt = 0; attempt < 250; ++attempt) {
+            if (connect(FFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+                const std::string hello = "CONNECT Kestrune Tracking\nADVISE Data HOT\n";
+                FConnected =
+                    write(FFd, hello.data(), hello.size()) == static_cast<ssize_t>(hello.size());
+                fcntl(FFd, F_SETFL, O_NONBLOCK);
+                return;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+    ~TTrackingClient() { close(FFd); }
+    bool Connected() const { return FConnected; }
+    void Drain() {
+        char buffer[4096];
+        for (ssize_t n; (n = read(FFd, buffer, sizeof buffer)) > 0;)
+            FText.append(buffer, static_cast<std::size_t>(n));
+    }
+    const std::string& Text() const { return FText; }
+
+private:
+    int FFd = -1;
+    bool FConnected = false;
+    std::string FText;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// Milliseconds from the pass's start to a log line's leading ISO time.
+long long OffsetMs(const std::string& line, TDateTime start) {
+    int y, mo, d, h, mi, s, ms;
+    std::sscanf(line.c_str(), "%d-%d-%dT%d:%d:%d.%dZ", &y, &mo, &d, &h, &mi, &s, &ms);
+    return ToMilliseconds(EncodeDateTime(y, mo, d, h, mi, s, ms)) - ToMilliseconds(start);
+}
+
+std::vector<std::string> Matching(const std::vector<std::string>& lines, const std::string& part) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+        if (line.find(part) != std::string::npos)
+            found.push_back(line);
+    return found;
+}
+
+TEST(StationEndToEnd, RunsARealPassAndStopsCleanly) {
+    test::TTempDir root;
+    std::filesystem::create_directories(root.Path() / "tle");
+    std::filesystem::copy_file(SAMPLE_TLE_DIR "/weather.txt", root.Path() / "tle" / "weather.txt");
+    std::filesystem::create_directory(root.Path() / "run");
+    const std::string dataFolder = (root.Path() / "tle").string() + "/";
+    const std::string spyLog = (root.Path() / "spy.log").string();
+
+    const TPlannedPass pass = PlanPass(dataFolder, TSystemClock().UtcNow());
+    const double secondsToStart = (pass.Start - TSystemClock().UtcNow()) * SecondsPerDay;
+    ASSERT_GT(secondsToStart, 10) << pass.Line;
+    ASSERT_LT(secondsToStart, 70) << pass.Line;
+    ASSERT_GE(pass.LengthS, 20) << pass.Line;
+    ASSERT_LE(pass.LengthS, 45) << pass.Line;
+    WriteSettings(root.Path() / "config", pass, dataFolder, spyLog);
+    const std::string settingsBefore =
+        test::ReadFileBytes(root.Path() / "config" / "Quillmere" / "HKEY_CURRENT_USER.reg");
+
+    TStationProcess station(root.Path(), "station");
+    TTrackingClient client(root.Path() / "run" / "Kestrune" / "Tracking.sock");
+    ASSERT_TRUE(client.Connected());
+
+    // A second copy finds the tracking server taken.
+    TStationProcess second(root.Path(), "second");
+    EXPECT_EQ(second.Wait(10s), 1);
+    EXPECT_NE(test::ReadFileBytes(root.Path() / "second.err").find("Tracking.sock"),
+              std::string::npos);
+
+    // Through the pass and its post-pass pause, then stop.
+    const TDateTime end = pass.Start + (pass.LengthS + 6) * OneSecond;
+    while (TSystemClock().UtcNow() < end) {
+        client.Drain();
+        std::this_thread::sleep_for(100ms);
+    }
+    client.Drain();
+    station.Signal(SIGTERM);
+    EXPECT_EQ(station.Wait(10s), 0);
+
+    const auto log = Lines(test::ReadFileBytes(root.Path() / "station.out"));
+    const auto spy = Lines(test::ReadFileBytes(spyLog));
+    const std::string passText = PassDisplayText(pass.Line, TLocaleInfo{});
+    SCOPED_TRACE("pass " + pass.Line + "\nlog:\n" +
+                 test::ReadFileBytes(root.Path() / "station.out") + "spy:\n" +
+                 test::ReadFileBytes(spyLog));
+
+    // The log: the build's pass list, then the pass as the window would show it.
+    EXPECT_EQ(Matching(log, " pass list: ").size(), 1u); // one build
+    EXPECT_EQ(Matching(log, " pass: " + passText).size(), 1u);
+    EXPECT_EQ(Matching(log, " caption: NOAA 19 pass").size(), 1u);
+    EXPECT_EQ(Matching(log, " status:   Pausing before signal 1s").size(), 1u);
+    EXPECT_EQ(Matching(log, " LED: lime").size(), 1u);
+    EXPECT_EQ(Matching(log, " caption: Kestrune active...").size(), 1u);
+    EXPECT_FALSE(Matching(log, "status:   Receiving NOAA 19 ").empty());
+    for (const std::string& line : log)
+        EXPECT_EQ(line.find("error"), std::string::npos) << line;
+
+    // The port: RTS low at start, standby twice two seconds before the pass, scan and channel 1
+    // at its start, RTS high once a second while receiving, low after it and at the end.
+    const auto rtsHigh = Matching(spy, " RTS 1");
+    ASSERT_FALSE(rtsHigh.empty());
+    EXPECT_NEAR(static_cast<double>(rtsHigh.size()), pass.LengthS, 1);
+    EXPECT_NEAR(OffsetMs(rtsHigh.front(), pass.Start), 2000, 1100);
+    for (std::size_t i = 1; i < rtsHigh.size(); ++i)
+        EXPECT_NEAR(OffsetMs(rtsHigh[i], pass.Start) - OffsetMs(rtsHigh[i - 1], pass.Start), 1000,
+                    150);
+    const auto standby = Matching(spy, " WRITE \"F0\"");
+    ASSERT_EQ(standby.size(), 4u); // at detection and at the end of reception, twice each
+    EXPECT_NEAR(OffsetMs(standby[0], pass.Start), -2000, 1100);
+    const auto channel = Matching(spy, " WRITE \"F1\"");
+    ASSERT_EQ(channel.size(), 2u);
+    EXPECT_NEAR(OffsetMs(channel[0], pass.Start), 1000, 1100);
+    EXPECT_EQ(spy.front().substr(24), " RTS 0");
+    EXPECT_EQ(spy.back().substr(24), " RTS 0");
+
+    // The hot-linked client got the string every second, with the channel during the pass.
+    const auto data = Matching(Lines(client.Text()), "DATA Data UP0 ");
+    EXPECT_GT(data.size(), static_cast<std::size_t>(pass.LengthS));
+    EXPECT_FALSE(
+        Matching(data, "DATA Data UP0 DN137100000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 19").empty());
+
+    // The settings belong to the window program: nothing was written.
+    EXPECT_EQ(test::ReadFileBytes(root.Path() / "config" / "Quillmere" / "HKEY_CURRENT_USER.reg"),
+              settingsBefore);
+}
+
+} // namespace
+} // namespace kestrune
