@@ -80,20 +80,21 @@ void TComThread::Deliver() {
         FComPort.FEnvironment.Dispatcher.Synchronize([this] { FComPort.DispatchEvents(FEvents); });
         break;
     case TSyncMethod::smWindowSync:
-        // One hand-over per event; a failure in one is traced and the thread goes on.
+        // One hand-over per event; a failure in one is traced on the GUI thread and the thread
+        // goes on.
         for (const TComEvent event : ComDispatchOrder) {
             if (!FEvents.Contains(event)) {
                 continue;
             }
-            try {
-                FComPort.FEnvironment.Dispatcher.Synchronize([this, event] {
+            FComPort.FEnvironment.Dispatcher.Synchronize([this, event] {
+                try {
                     if (FComPort.Connected()) {
                         FComPort.DispatchEvent(event);
                     }
-                });
-            } catch (const std::exception& e) {
-                FComPort.FEnvironment.Trace.Output(e.what());
-            }
+                } catch (const std::exception& e) {
+                    FComPort.FEnvironment.Trace.Output(e.what());
+                }
+            });
         }
         break;
     case TSyncMethod::smNone:

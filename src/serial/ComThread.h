@@ -31,8 +31,6 @@ public:
     // Called on the GUI thread: asks the thread to end and waits until it has, running the
     // hand-overs it asks for meanwhile so that a pending one cannot hold up the close.
     void Stop();
-    // The set last reported by the device.
-    TComEvents Events() const { return FEvents; }
 
 private:
     void Execute();
@@ -41,6 +39,7 @@ private:
 
     TCustomComPort& FComPort;
     std::atomic<bool> FStopRequested = false;
+    // The set last reported by the device.
     TComEvents FEvents;
     std::mutex FMutex;
     std::condition_variable FFinishedChanged;

@@ -198,11 +198,10 @@ TEST_F(ComThreadTest, WindowDeliveryHandsOverEachEventAndGoesOnAfterAFailure) {
         Dispatcher.ServePending();
     }
     EXPECT_THAT(Hooks, ElementsAre("break", "ring"));
-    // Once the thread waits again it has traced the failure.
-    ASSERT_TRUE(Hardware.WaitUntilIdle());
     EXPECT_THAT(Trace.Lines,
                 ElementsAre("COM Port Error: GetCommModemStatus function failed on COM1"));
     Hardware.FailCall("GetCommModemStatus", 0);
+    ASSERT_TRUE(Hardware.WaitUntilIdle());
     Hardware.PostEvents(comm::EvTxEmpty);
     ASSERT_TRUE(Dispatcher.WaitForPending(5s));
     Dispatcher.ServePending();
