@@ -15,8 +15,10 @@ constexpr double DegToRad = Pi / 180.0;
 constexpr double MuKm3PerS2 = 398600.8;
 constexpr double JulianOfZeroDateTime = 2415018.5;
 constexpr double MinutesPerDay = 1440.0;
-// Rise, set and peak are solved to a hundredth of a second.
-constexpr double ToleranceMin = 0.01 / 60.0;
+// Rise and set are solved to a hundredth of a second; the peak, where the elevation is flat and
+// only whole degrees are reported, to a tenth.
+constexpr double CrossingToleranceMin = 0.01 / 60.0;
+constexpr double PeakToleranceMin = 0.1 / 60.0;
 constexpr double MaxStepS = 6.0 * 3600.0;
 // The elevation seen from the geodetic zenith differs from the one seen from the geocentric
 // zenith by at most the vertical's deflection (0.19 degrees on WGS-84).
@@ -24,6 +26,11 @@ constexpr double ZenithMarginDeg = 0.25;
 // Margins on the orbit's radius range and angular rate, for drag and short-period terms.
 constexpr double RadiusMargin = 0.005;
 constexpr double RateMargin = 1.1;
+// How fast the station's direction (the Earth's rotation) and the orbit plane (its precession,
+// at most some 10 degrees a day) can turn in inertial axes, rad/s; and the satellite's wobble
+// about its osculating plane, rad.
+constexpr double DriftRadPerS = EarthRotationRadPerS + 3.0e-6;
+constexpr double WobbleRad = 0.2 * DegToRad;
 
 class EPropagationFailed : public std::runtime_error {
 public:
@@ -50,10 +57,52 @@ double CentralAngleAt(double elevationDeg, double rhoKm, double rKm) {
     return std::acos(x) - e;
 }
 
+// How long a satellite certainly stays farther than psiFar (central angle) from the station,
+// seconds, judged from its orbit plane. In inertial axes it runs along the great circle of the
+// plane at no more than maxRate; on that circle its central angle from the station is
+// acos(cos b cos f), b the station's angle from the plane and f the satellite's angle past the
+// point nearest the station. The station and the plane turn by at most DriftRadPerS meanwhile.
+double OrbitPlaneSkipS(const TVector3& satellite, const TVector3& h, const TVector3& station,
+                       double maxRate, double psiFar) {
+    const double hNorm = Norm(h);
+    if (!(hNorm > 0.0) || !(maxRate > 0.0))
+        return 0.0;
+    const TVector3 normal{h.X / hNorm, h.Y / hNorm, h.Z / hNorm};
+    const double stationNorm = Norm(station);
+    const double sinB = Dot(station, normal) / stationNorm;
+    const TVector3 inPlane{station.X / stationNorm - sinB * normal.X,
+                           station.Y / stationNorm - sinB * normal.Y,
+                           station.Z / stationNorm - sinB * normal.Z};
+    const double cosB = Norm(inPlane);
+    const double nearestRad = std::atan2(std::fabs(sinB), cosB);
+    // f > 0: the satellite is past its nearest point.
+    const double f =
+        cosB > 1e-12 ? std::atan2(Dot(Cross(inPlane, satellite), normal), Dot(inPlane, satellite))
+                     : 0.0;
+    auto centralAngle = [cosB](double angle) { return std::acos(cosB * std::cos(angle)); };
+    auto safe = [&](double seconds) {
+        const double end = f + maxRate * seconds;
+        const bool passesNearest = (f <= 0.0 && end >= 0.0) || end >= 2.0 * Pi;
+        const double closest =
+            passesNearest ? nearestRad : std::min(centralAngle(f), centralAngle(end));
+        return closest - WobbleRad - DriftRadPerS * seconds > psiFar;
+    };
+    if (!safe(0.0))
+        return 0.0;
+    if (safe(MaxStepS))
+        return MaxStepS;
+    double lo = 0.0, hi = MaxStepS;
+    while (hi - lo > 2.0) {
+        const double middle = 0.5 * (lo + hi);
+        (safe(middle) ? lo : hi) = middle;
+    }
+    return lo;
+}
+
 // Brent's method: a zero of f between a and b, where fa = f(a) and fb = f(b) differ in sign
 // (zero counting as positive).
 template <typename TFunction>
-double BrentRoot(TFunction f, double a, double b, double fa, double fb) {
+double BrentRoot(TFunction f, double a, double b, double fa, double fb, double toleranceMin) {
     // The root stays between b and c.
     double c = a, fc = fa;
     double d = b - a, e = d;
@@ -68,7 +117,7 @@ double BrentRoot(TFunction f, double a, double b, double fa, double fb) {
             fa = fb, fb = fc, fc = fa;
         }
         const double tolerance =
-            2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) + 0.5 * ToleranceMin;
+            2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) + 0.5 * toleranceMin;
         const double middle = 0.5 * (c - b);
         if (std::fabs(middle) <= tolerance || fb == 0.0)
             break;
@@ -114,6 +163,9 @@ TPassFinder::TPassFinder(TSgp4& sgp4, const TObserver& observer, double minEleva
       FEpoch(sgp4.EpochJulian() - JulianOfZeroDateTime) {}
 
 TPassFinder::TPosition TPassFinder::Locate(double minutes) {
+    // The root finders end where they last looked, and the pass's figures start there.
+    if (FHasLast && minutes == FLastMinutes)
+        return FLastPosition;
     TStateVector state;
     if (FSgp4.Propagate(minutes, state) != TSgp4Error::None)
         throw EPropagationFailed();
@@ -121,10 +173,13 @@ TPassFinder::TPosition TPassFinder::Locate(double minutes) {
     position.TemeKm = {state.PositionKm[0], state.PositionKm[1], state.PositionKm[2]};
     position.TemeKmPerS = {state.VelocityKmPerS[0], state.VelocityKmPerS[1],
                            state.VelocityKmPerS[2]};
-    const double gmst = GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / MinutesPerDay);
-    position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, gmst);
+    position.Gmst = GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / MinutesPerDay);
+    position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, position.Gmst);
     position.EarthFixedKmPerS =
-        TemeVelocityToEarthFixed(position.TemeKmPerS, position.EarthFixedKm, gmst);
+        TemeVelocityToEarthFixed(position.TemeKmPerS, position.EarthFixedKm, position.Gmst);
+    FHasLast = true;
+    FLastMinutes = minutes;
+    FLastPosition = position;
     return position;
 }
 
@@ -139,15 +194,19 @@ double TPassFinder::Excess(double minutes) {
 
 TPassFinder::TSample TPassFinder::Sample(double minutes) {
     const TPosition position = Locate(minutes);
+    const TLookAngles look = FObserver.Look(position.EarthFixedKm, position.EarthFixedKmPerS);
     TSample sample;
     sample.Minutes = minutes;
-    sample.Excess = FObserver.Look(position.EarthFixedKm, position.EarthFixedKmPerS).ElevationDeg -
-                    FMinElevationDeg;
-    sample.StepMin = StepMinutes(position);
+    sample.Excess = look.ElevationDeg - FMinElevationDeg;
+    sample.RateDegPerS = look.ElevationRateDegPerS;
+    // Near the threshold only a satellite below it and still climbing can start a pass soon;
+    // one above it or sinking away has its next crossing bracketed by a longer step.
+    const bool climbingBelow = sample.Excess < 0.0 && look.ElevationRateDegPerS >= 0.0;
+    sample.StepMin = StepMinutes(position, climbingBelow ? MinStepS : SettledStepS);
     return sample;
 }
 
-double TPassFinder::StepMinutes(const TPosition& position) const {
+double TPassFinder::StepMinutes(const TPosition& position, double minStepS) const {
     // The radius range of the osculating orbit, widened by a margin.
     const double r = Norm(position.TemeKm);
     const double v = Norm(position.TemeKmPerS);
@@ -172,11 +231,6 @@ double TPassFinder::StepMinutes(const TPosition& position) const {
                                   Dot(station, position.EarthFixedKm));
     const double psiFar = CentralAngleAt(FMinElevationDeg - ZenithMarginDeg, rho, rMax);
     const double psiNear = CentralAngleAt(FMinElevationDeg + ZenithMarginDeg, rho, rMin);
-    double gap = 0.0;
-    if (psi > psiFar)
-        gap = psi - psiFar;
-    else if (psi < psiNear)
-        gap = psiNear - psi;
 
     // The fastest the direction to the satellite can turn in Earth-fixed axes: its orbital
     // angular velocity h / r^2 at either end of the radius range, less the Earth's rotation.
@@ -187,44 +241,86 @@ double TPassFinder::StepMinutes(const TPosition& position) const {
     };
     const double rate =
         RateMargin * std::max(relativeRate(rMin), relativeRate(rMax)) + 0.01 * EarthRotationRadPerS;
-    double stepS = gap / rate;
-    if (!(stepS >= TPassFinder::MinStepS))
-        stepS = TPassFinder::MinStepS;
+    double stepS = 0.0;
+    if (psi > psiFar) {
+        const TVector3 stationTeme = TemeToEarthFixed(station, -position.Gmst);
+        const double maxRate = Norm(h) / (rMin * rMin);
+        stepS = std::max((psi - psiFar) / rate,
+                         OrbitPlaneSkipS(position.TemeKm, h, stationTeme, maxRate, psiFar));
+    } else if (psi < psiNear) {
+        stepS = (psiNear - psi) / rate;
+    }
+    if (!(stepS >= minStepS))
+        stepS = minStepS;
     return std::min(stepS, MaxStepS) / 60.0;
 }
 
-bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossingMin) {
+bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossingMin,
+                               std::vector<TSample>* path) {
     const bool above = sample.Excess >= 0.0;
     while (sample.Minutes < limitMin) {
-        const TSample next = Sample(sample.Minutes + sample.StepMin);
+        const double stepMin =
+            path ? std::min(sample.StepMin, MaxPassStepS / 60.0) : sample.StepMin;
+        const TSample next = Sample(sample.Minutes + stepMin);
         if ((next.Excess >= 0.0) != above) {
-            crossingMin = BrentRoot([this](double minutes) { return Excess(minutes); },
-                                    sample.Minutes, next.Minutes, sample.Excess, next.Excess);
+            crossingMin =
+                BrentRoot([this](double minutes) { return Excess(minutes); }, sample.Minutes,
+                          next.Minutes, sample.Excess, next.Excess, CrossingToleranceMin);
             sample = next;
             return true;
         }
+        if (path)
+            path->push_back(next);
         sample = next;
     }
     return false;
 }
 
-TPass TPassFinder::MakePass(double riseMin, double setMin) {
-    const TLookAngles rise = Look(riseMin);
-    const TLookAngles set = Look(setMin);
-    // The highest point is where the elevation stops climbing.
-    double peakMin = 0.5 * (riseMin + setMin);
-    if (rise.ElevationRateDegPerS >= 0.0 && set.ElevationRateDegPerS < 0.0)
-        peakMin = BrentRoot([this](double minutes) { return Look(minutes).ElevationRateDegPerS; },
-                            riseMin, setMin, rise.ElevationRateDegPerS, set.ElevationRateDegPerS);
-    const TLookAngles peak = Look(peakMin);
+TPass TPassFinder::MakePass(double riseMin, double setMin, const std::vector<TSample>& path) {
+    const TPosition setPosition = Locate(setMin);
+    const TPosition risePosition = Locate(riseMin);
+    // Rise, the samples taken while up, set: wherever the elevation turns from climbing to
+    // sinking between two of them there is a highest point. A long pass of an eccentric orbit
+    // can have several; the highest counts.
+    std::vector<std::pair<double, double>> points; // minutes, elevation rate
+    points.emplace_back(riseMin,
+                        FObserver.Look(risePosition.EarthFixedKm, risePosition.EarthFixedKmPerS)
+                            .ElevationRateDegPerS);
+    for (const TSample& sample : path)
+        points.emplace_back(sample.Minutes, sample.RateDegPerS);
+    points.emplace_back(setMin,
+                        FObserver.Look(setPosition.EarthFixedKm, setPosition.EarthFixedKmPerS)
+                            .ElevationRateDegPerS);
+    double peakMin = 0.0;
+    TLookAngles peak;
+    peak.ElevationDeg = -std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        const auto [a, rateA] = points[i];
+        const auto [b, rateB] = points[i + 1];
+        if (!(rateA >= 0.0 && rateB < 0.0))
+            continue;
+        const double turnMin =
+            BrentRoot([this](double minutes) { return Look(minutes).ElevationRateDegPerS; }, a, b,
+                      rateA, rateB, PeakToleranceMin);
+        const TLookAngles turn = Look(turnMin);
+        if (turn.ElevationDeg > peak.ElevationDeg) {
+            peakMin = turnMin;
+            peak = turn;
+        }
+    }
+    if (peak.ElevationDeg == -std::numeric_limits<double>::infinity()) {
+        // No turn between the samples (it lies within the solving tolerance of an end).
+        peakMin = 0.5 * (riseMin + setMin);
+        peak = Look(peakMin);
+    }
     TPass pass;
     pass.Rise = FEpoch + riseMin / MinutesPerDay;
     pass.Set = FEpoch + setMin / MinutesPerDay;
     pass.Peak = FEpoch + peakMin / MinutesPerDay;
     pass.PeakElevationDeg = peak.ElevationDeg;
     pass.PeakAzimuthDeg = peak.AzimuthDeg;
-    pass.Northbound = GeodeticLatitudeDeg(Locate(setMin).EarthFixedKm) >
-                      GeodeticLatitudeDeg(Locate(riseMin).EarthFixedKm);
+    pass.Northbound = GeodeticLatitudeDeg(setPosition.EarthFixedKm) >
+                      GeodeticLatitudeDeg(risePosition.EarthFixedKm);
     return pass;
 }
 
@@ -241,9 +337,10 @@ std::vector<TPass> TPassFinder::Find(TDateTime from, TDateTime to) {
             return passes;
         double riseMin = 0.0, setMin = 0.0;
         while (FindCrossing(sample, toMin, riseMin) && riseMin < toMin) {
-            if (!FindCrossing(sample, setLimitMin, setMin))
+            std::vector<TSample> path{sample};
+            if (!FindCrossing(sample, setLimitMin, setMin, &path))
                 break;
-            passes.push_back(MakePass(riseMin, setMin));
+            passes.push_back(MakePass(riseMin, setMin, path));
         }
     } catch (const EPropagationFailed&) {
         // The orbit ends here; what was found before stands.

@@ -4,11 +4,14 @@
 //
 // The search samples the orbit at adaptive steps. While the satellite is far from the threshold
 // the step is as long as the geometry allows: the central angle between station and satellite
-// must change by a known amount before the elevation can reach the threshold, and it cannot
-// change faster than the satellite's angular rate relative to the turning Earth. Near the
-// threshold the step is short (MinStepS). A change of side between two samples is then solved
-// for the crossing time by Brent's method, and the highest point between rise and set as the
-// zero of the elevation rate, by the same method.
+// must change by a known amount before the elevation can reach the threshold. That takes at
+// least the change divided by the satellite's angular rate relative to the turning Earth, and
+// while the satellite is below, at least until its run along the great circle of its orbit
+// plane can bring it back near the station (the station and the plane turning slowly
+// meanwhile). Near the threshold the step is short (MinStepS) while the satellite climbs
+// towards it from below, longer (SettledStepS) when it is above or sinking. A change of side
+// between two samples is then solved for the crossing time by Brent's method, and the highest point
+// between rise and set as the zero of the elevation rate, by the same method.
 
 #include "DateTime.h"
 #include "Observer.h"
@@ -30,8 +33,13 @@ struct TPass {
 
 class TPassFinder {
 public:
-    // The step near the threshold, seconds: a pass shorter than this may be missed.
+    // The step near the threshold while the satellite climbs towards it, seconds: a pass
+    // shorter than this may be missed.
     static constexpr double MinStepS = 20.0;
+    // The step near the threshold otherwise.
+    static constexpr double SettledStepS = 120.0;
+    // The longest step while a pass is followed, so that every turn of its elevation shows.
+    static constexpr double MaxPassStepS = 600.0;
     // How far past the window's end the set of its last pass is looked for, days.
     static constexpr double SetSearchDays = 1.0;
 
@@ -46,6 +54,7 @@ private:
     struct TSample {
         double Minutes = 0.0;
         double Excess = 0.0; // elevation minus the minimum, degrees
+        double RateDegPerS = 0.0;
         double StepMin = 0.0;
     };
     struct TPosition {
@@ -53,23 +62,29 @@ private:
         TVector3 TemeKm;
         TVector3 TemeKmPerS;
         TVector3 EarthFixedKmPerS;
+        double Gmst = 0.0;
     };
 
     TPosition Locate(double minutes);
     TLookAngles Look(double minutes);
     double Excess(double minutes);
     TSample Sample(double minutes);
-    double StepMinutes(const TPosition& position) const;
+    double StepMinutes(const TPosition& position, double minStepS) const;
     // Samples on from `sample` until the satellite is on the other side of the threshold;
     // false when `limitMin` is passed first. On success `sample` is the first one across and
-    // crossingMin the solved crossing time.
-    bool FindCrossing(TSample& sample, double limitMin, double& crossingMin);
-    TPass MakePass(double riseMin, double setMin);
+    // crossingMin the solved crossing time. With a path, the steps are at most MaxPassStepS and
+    // the samples on this side are added to it.
+    bool FindCrossing(TSample& sample, double limitMin, double& crossingMin,
+                      std::vector<TSample>* path = nullptr);
+    TPass MakePass(double riseMin, double setMin, const std::vector<TSample>& path);
 
     TSgp4& FSgp4;
     const TObserver& FObserver;
     double FMinElevationDeg;
     TDateTime FEpoch;
+    bool FHasLast = false;
+    double FLastMinutes = 0.0;
+    TPosition FLastPosition;
 };
 
 } // namespace kestrune
