@@ -26,10 +26,9 @@ constexpr double ZenithMarginDeg = 0.25;
 // Margins on the orbit's radius range and angular rate, for drag and short-period terms.
 constexpr double RadiusMargin = 0.005;
 constexpr double RateMargin = 1.1;
-// How fast the station's direction (the Earth's rotation) and the orbit plane (its precession,
-// at most some 10 degrees a day) can turn in inertial axes, rad/s; and the satellite's wobble
-// about its osculating plane, rad.
-constexpr double DriftRadPerS = EarthRotationRadPerS + 3.0e-6;
+// How fast the orbit plane can turn in inertial axes by its precession (at most some 10 degrees
+// a day), rad/s; and the satellite's wobble about its osculating plane, rad.
+constexpr double PlaneDriftRadPerS = 3.0e-6;
 constexpr double WobbleRad = 0.2 * DegToRad;
 
 class EPropagationFailed : public std::runtime_error {
@@ -61,9 +60,10 @@ double CentralAngleAt(double elevationDeg, double rhoKm, double rKm) {
 // seconds, judged from its orbit plane. In inertial axes it runs along the great circle of the
 // plane at no more than maxRate; on that circle its central angle from the station is
 // acos(cos b cos f), b the station's angle from the plane and f the satellite's angle past the
-// point nearest the station. The station and the plane turn by at most DriftRadPerS meanwhile.
+// point nearest the station. The station (on its circle of latitude) and the plane turn by at
+// most driftRadPerS meanwhile.
 double OrbitPlaneSkipS(const TVector3& satellite, const TVector3& h, const TVector3& station,
-                       double maxRate, double psiFar) {
+                       double maxRate, double driftRadPerS, double psiFar) {
     const double hNorm = Norm(h);
     if (!(hNorm > 0.0) || !(maxRate > 0.0))
         return 0.0;
@@ -85,7 +85,7 @@ double OrbitPlaneSkipS(const TVector3& satellite, const TVector3& h, const TVect
         const bool passesNearest = (f <= 0.0 && end >= 0.0) || end >= 2.0 * Pi;
         const double closest =
             passesNearest ? nearestRad : std::min(centralAngle(f), centralAngle(end));
-        return closest - WobbleRad - DriftRadPerS * seconds > psiFar;
+        return closest - WobbleRad - driftRadPerS * seconds > psiFar;
     };
     if (!safe(0.0))
         return 0.0;
@@ -245,8 +245,10 @@ double TPassFinder::StepMinutes(const TPosition& position, double minStepS) cons
     if (psi > psiFar) {
         const TVector3 stationTeme = TemeToEarthFixed(station, -position.Gmst);
         const double maxRate = Norm(h) / (rMin * rMin);
+        const double drift =
+            EarthRotationRadPerS * std::hypot(station.X, station.Y) / rho + PlaneDriftRadPerS;
         stepS = std::max((psi - psiFar) / rate,
-                         OrbitPlaneSkipS(position.TemeKm, h, stationTeme, maxRate, psiFar));
+                         OrbitPlaneSkipS(position.TemeKm, h, stationTeme, maxRate, drift, psiFar));
     } else if (psi < psiNear) {
         stepS = (psiNear - psi) / rate;
     }
