@@ -119,8 +119,9 @@ struct TComStat {
     std::uint32_t OutQue = 0;
 };
 
-// One open device; destroying it closes it. WaitCommEvent runs on the port's event thread while
-// every other call runs on the GUI thread, so an implementation must allow that one overlap.
+// One open device; destroying it closes it. The port's event thread calls WaitCommEvent, and
+// SetCommMask and PurgeComm as it ends, while the GUI thread makes every other call; an
+// implementation must allow that overlap.
 class ISerialDevice {
 public:
     virtual ~ISerialDevice() = default;
