@@ -15,10 +15,8 @@ constexpr double DegToRad = Pi / 180.0;
 constexpr double MuKm3PerS2 = 398600.8;
 constexpr double JulianOfZeroDateTime = 2415018.5;
 constexpr double MinutesPerDay = 1440.0;
-// Rise and set are solved to a hundredth of a second; the peak, where the elevation is flat and
-// only whole degrees are reported, to a tenth.
-constexpr double CrossingToleranceMin = 0.01 / 60.0;
-constexpr double PeakToleranceMin = 0.1 / 60.0;
+// Rise, set and peak are solved to a hundredth of a second.
+constexpr double ToleranceMin = 0.01 / 60.0;
 constexpr double MaxStepS = 6.0 * 3600.0;
 // The elevation seen from the geodetic zenith differs from the one seen from the geocentric
 // zenith by at most the vertical's deflection (0.19 degrees on WGS-84).
@@ -102,7 +100,7 @@ double OrbitPlaneSkipS(const TVector3& satellite, const TVector3& h, const TVect
 // Brent's method: a zero of f between a and b, where fa = f(a) and fb = f(b) differ in sign
 // (zero counting as positive).
 template <typename TFunction>
-double BrentRoot(TFunction f, double a, double b, double fa, double fb, double toleranceMin) {
+double BrentRoot(TFunction f, double a, double b, double fa, double fb) {
     // The root stays between b and c.
     double c = a, fc = fa;
     double d = b - a, e = d;
@@ -117,7 +115,7 @@ double BrentRoot(TFunction f, double a, double b, double fa, double fb, double t
             fa = fb, fb = fc, fc = fa;
         }
         const double tolerance =
-            2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) + 0.5 * toleranceMin;
+            2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) + 0.5 * ToleranceMin;
         const double middle = 0.5 * (c - b);
         if (std::fabs(middle) <= tolerance || fb == 0.0)
             break;
@@ -265,9 +263,8 @@ bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossin
             path ? std::min(sample.StepMin, MaxPassStepS / 60.0) : sample.StepMin;
         const TSample next = Sample(sample.Minutes + stepMin);
         if ((next.Excess >= 0.0) != above) {
-            crossingMin =
-                BrentRoot([this](double minutes) { return Excess(minutes); }, sample.Minutes,
-                          next.Minutes, sample.Excess, next.Excess, CrossingToleranceMin);
+            crossingMin = BrentRoot([this](double minutes) { return Excess(minutes); },
+                                    sample.Minutes, next.Minutes, sample.Excess, next.Excess);
             sample = next;
             return true;
         }
@@ -303,7 +300,7 @@ TPass TPassFinder::MakePass(double riseMin, double setMin, const std::vector<TSa
             continue;
         const double turnMin =
             BrentRoot([this](double minutes) { return Look(minutes).ElevationRateDegPerS; }, a, b,
-                      rateA, rateB, PeakToleranceMin);
+                      rateA, rateB);
         const TLookAngles turn = Look(turnMin);
         if (turn.ElevationDeg > peak.ElevationDeg) {
             peakMin = turnMin;
