@@ -307,9 +307,13 @@ TPass TPassFinder::MakePass(double riseMin, double setMin, const std::vector<TSa
             peak = turn;
         }
     }
-    if (peak.ElevationDeg == -std::numeric_limits<double>::infinity()) {
-        // No turn between the samples (it lies within the solving tolerance of an end).
-        peakMin = 0.5 * (riseMin + setMin);
+    // Every sample taken while up is above the threshold, so none may beat the peak. One does
+    // only when the motion is too far from an orbit for the turns to show (elements far past
+    // their decay) or when the turn lies within the tolerance of an end.
+    const auto highest = std::max_element(
+        path.begin(), path.end(), [](const auto& a, const auto& b) { return a.Excess < b.Excess; });
+    if (highest->Excess + FMinElevationDeg > peak.ElevationDeg) {
+        peakMin = highest->Minutes;
         peak = Look(peakMin);
     }
     TPass pass;

@@ -76,6 +76,7 @@ private:
     // the samples on this side are added to it.
     bool FindCrossing(TSample& sample, double limitMin, double& crossingMin,
                       std::vector<TSample>* path = nullptr);
+    // The path holds the samples taken while up, at least one.
     TPass MakePass(double riseMin, double setMin, const std::vector<TSample>& path);
 
     TSgp4& FSgp4;

@@ -42,8 +42,8 @@ struct TFuzzFolder {
 
 bool IsPassLine(const std::string& line, const std::string& name) {
     // "yyyymmddhhnnss D EEE AAA LLL NAME", one blank between words.
-    if (line.size() < 14 + 3 + 6 + name.size() || line.compare(line.size() - name.size(),
-                                                               name.size(), name) != 0)
+    if (line.size() < 14 + 3 + 6 + name.size() ||
+        line.compare(line.size() - name.size(), name.size(), name) != 0)
         return false;
     for (int i = 0; i < 14; ++i) {
         if (line[i] < '0' || line[i] > '9')
@@ -64,12 +64,18 @@ bool IsPassLine(const std::string& line, const std::string& name) {
 }
 
 void Passes(ISatellites& satellites, const std::string& name) {
+    const TDateTime start = EncodeDateTime(2025, 5, 28);
+    constexpr int Days = 2;
     std::string text;
-    const HResult result =
-        satellites.ComputePasses(name, EncodeDateTime(2025, 5, 28), 0, 2, 0.0, text);
+    const HResult result = satellites.ComputePasses(name, start, 0, Days, 0.0, text);
     Check(result == SOk, "ComputePasses failed");
-    for (const auto& line : ReadCommaText(text))
+    for (const auto& line : ReadCommaText(text)) {
+        // A threshold of 0 degrees: every word is a plain decimal without sign.
         Check(IsPassLine(line, name), "a pass line out of shape");
+        Check(line.substr(0, 14) >= FormatCompact(start) &&
+                  line.substr(0, 14) <= FormatCompact(start + Days),
+              "a pass rising outside the window");
+    }
 }
 
 } // namespace
@@ -82,8 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out << bytes;
     }
     void* object = nullptr;
-    Check(CreateSatellitesInstance(&ClsidSatellites, &IidSatellites, &object) == SOk,
-          "no object");
+    Check(CreateSatellitesInstance(&ClsidSatellites, &IidSatellites, &object) == SOk, "no object");
     auto* satellites = static_cast<ISatellites*>(object);
     Check(satellites->SetLatitude(55.9) == SOk && satellites->SetLongitude(-3.2) == SOk &&
               satellites->SetHeight(180.0) == SOk,

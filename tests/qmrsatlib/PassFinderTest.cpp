@@ -141,5 +141,25 @@ TEST(PassFinder, AgreesWithAPlainScan) {
     EXPECT_GT(compared, 100);
 }
 
+TEST(PassFinder, ElementsFarFromTheirEpochStillGiveSoundPasses) {
+    // Found by the fuzzer: epoch 2052, a drag term of 0.17, propagated 27 years back. SGP4 still
+    // answers, but with motion that is no orbit; a pass must still peak above its threshold.
+    const auto set =
+        ParseElementLines("1 04793U 70106A  352 21.17170424 -.00000016  00000+0  16764-0  3 9990",
+                          "2 04793 101.3704   0.2754 0031659  42.2669 12.55310 12.54046814514161");
+    ASSERT_TRUE(set);
+    TSgp4 sgp4(set->Elements);
+    const TObserver observer(55.9, -3.2, 180.0);
+    TPassFinder finder(sgp4, observer, 0.0);
+    const TDateTime from = EncodeDateTime(2025, 5, 28);
+    const auto passes = finder.Find(from, from + 2.0);
+    ASSERT_FALSE(passes.empty());
+    for (const auto& pass : passes) {
+        EXPECT_GE(pass.PeakElevationDeg, 0.0);
+        EXPECT_GE(pass.Peak, pass.Rise);
+        EXPECT_LE(pass.Peak, pass.Set);
+    }
+}
+
 } // namespace
 } // namespace kestrune
