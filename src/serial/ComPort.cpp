@@ -1,5 +1,6 @@
 #include "ComPort.h"
 
+#include "ComSetup.h"
 #include "ComThread.h"
 
 #include <cerrno>
@@ -217,6 +218,9 @@ TCustomComPort::~TCustomComPort() {
         StopEventThread();
         CloseDevice();
         FConnected = false;
+    }
+    for (TComComboBox* list : std::vector<TComComboBox*>(FBoundLists)) {
+        list->ComPortDestroyed();
     }
 }
 

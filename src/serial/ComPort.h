@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -19,6 +20,7 @@ class TComThread;
 class IRegistry;
 class IRegistryKey;
 class IComSetupView;
+class TComComboBox;
 
 // Each settings object keeps a back reference to its port (none for a free-standing object used
 // as the source of an assignment) and re-applies its group on the port after every change.
@@ -271,6 +273,7 @@ private:
     friend class TComTimeouts;
     friend class TComBuffer;
     friend class TComThread;
+    friend class TComComboBox;
 
     template <typename T> void ChangeLineSetting(T& field, T value);
     bool CanApply() const { return FConnected && FUpdateCount == 0 && !FLoading; }
@@ -305,6 +308,8 @@ private:
     TComFlowControl FFlowControl{this};
     TComTimeouts FTimeouts{this};
     TComBuffer FBuffer{this};
+    // The setup lists bound to the port, told when it is destroyed.
+    std::vector<TComComboBox*> FBoundLists;
 };
 
 // The component as a form stores it; all behaviour is in TCustomComPort.

@@ -142,12 +142,32 @@ void TComSelect::ApplyValue(TComProperty property, TCustomComPort& comPort) cons
     }
 }
 
+TComComboBox::~TComComboBox() {
+    Unbind();
+}
+
+void TComComboBox::Unbind() {
+    if (FComPort != nullptr) {
+        std::erase(FComPort->FBoundLists, this);
+        FComPort = nullptr;
+    }
+}
+
 void TComComboBox::SetComPort(TCustomComPort* comPort) {
     if (comPort == FComPort) {
         return;
     }
+    Unbind();
     FComPort = comPort;
+    if (comPort != nullptr) {
+        comPort->FBoundLists.push_back(this);
+    }
     SelectCurrentValue();
+}
+
+void TComComboBox::ComPortDestroyed() {
+    FComPort = nullptr;
+    FItemIndex = FItems.empty() ? -1 : 0;
 }
 
 void TComComboBox::SetComProperty(TComProperty value) {

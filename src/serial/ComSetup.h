@@ -56,9 +56,13 @@ class TComComboBox {
 public:
     // The registry gives the port list.
     explicit TComComboBox(IRegistry& registry) : FRegistry(registry) {}
+    ~TComComboBox();
+    TComComboBox(const TComComboBox&) = delete;
+    TComComboBox& operator=(const TComComboBox&) = delete;
 
     TCustomComPort* ComPort() const { return FComPort; }
-    // Binds the port and selects its current value.
+    // Binds the port and selects its current value. When the port is destroyed, the list
+    // forgets it and selects its first item.
     void SetComPort(TCustomComPort* comPort);
     TComProperty ComProperty() const { return FComProperty; }
     // Fills the list; then selects the bound port's current value, or else the first item.
@@ -83,6 +87,9 @@ public:
     const TComSelect& Select() const { return FSelect; }
 
 private:
+    friend class TCustomComPort;
+    void ComPortDestroyed();
+    void Unbind();
     int IndexOf(const std::string& text) const;
     void SelectItem(int itemIndex);
 

@@ -195,5 +195,24 @@ TEST_F(ComSetupTest, AComboBoxOnItsOwn) {
     EXPECT_EQ(combo.Text(), "9600");
 }
 
+TEST_F(ComSetupTest, AListForgetsAPortThatIsDestroyed) {
+    TComComboBox combo(Registry);
+    combo.SetComProperty(TComProperty::cpDataBits);
+    {
+        TComPort port("Other", {Hardware, Dispatcher, Trace, Registry});
+        port.SetDataBits(TDataBits::dbSeven);
+        combo.SetComPort(&port);
+        EXPECT_EQ(combo.Text(), "7");
+        // A list that goes first leaves nothing behind in the port.
+        TComComboBox shortLived(Registry);
+        shortLived.SetComPort(&port);
+    }
+    EXPECT_EQ(combo.ComPort(), nullptr);
+    EXPECT_EQ(combo.Text(), "5");
+    // Rebinding moves the list to the other port.
+    combo.SetComPort(&Port);
+    EXPECT_EQ(combo.Text(), "8");
+}
+
 } // namespace
 } // namespace kestrune::test
