@@ -93,9 +93,8 @@ void TReceiverControl::HandleChannel(int type, int index) {
         }
         const int channel = index - 1;
         if (type == RxR139 || type == RxRx2) {
-            const std::string digit = std::to_string(channel);
-            SendCommand(std::string("F").append(digit));
-            FView.SetCaption(std::string("RX channel ").append(digit));
+            SendCommand("F" + std::to_string(channel));
+            FView.SetCaption("RX channel " + std::to_string(channel));
         } else if (type == RxR2fx) {
             FView.SetCaption("R2FX " + frequencyText + "MHz");
             SendCommandSlowly(
