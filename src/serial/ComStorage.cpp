@@ -56,22 +56,22 @@ void WriteInteger(IRegistryKey* key, const std::string& name, std::int32_t value
     }
 }
 
-// Whether the value exists, and its text; a value of another type is a failure.
-bool ReadString(IRegistryKey* key, const std::string& name, std::string& text) {
+// The value's text; a missing value (or no key at all, on a first run) reads as the empty text,
+// which the conversions turn into their fallbacks. A value of another type is a failure.
+std::string ReadString(IRegistryKey* key, const std::string& name) {
     if (key == nullptr) {
-        return false;
+        return {};
     }
     TRegType type = RegNone;
     std::vector<std::uint8_t> data;
     const TRegResult result = QueryValueBytes(*key, name, type, data);
     if (result == ErrorFileNotFound) {
-        return false;
+        return {};
     }
     if (result != ErrorSuccess || (type != RegSz && type != RegExpandSz)) {
         throw ERegistryAccess(name);
     }
-    text = TextFromUtf16Bytes(data);
-    return true;
+    return TextFromUtf16Bytes(data);
 }
 
 std::int32_t ReadInteger(IRegistryKey* key, const std::string& name) {
@@ -84,12 +84,9 @@ std::int32_t ReadInteger(IRegistryKey* key, const std::string& name) {
     return static_cast<std::int32_t>(DwordFromBytes(data));
 }
 
-// Reads the text value and hands it to the setter; a missing value keeps the current setting.
+// Reads the text value and hands it to the setter.
 template <typename Setter> void LoadText(IRegistryKey* key, const std::string& name, Setter set) {
-    std::string text;
-    if (ReadString(key, name, text)) {
-        set(text);
-    }
+    set(ReadString(key, name));
 }
 
 } // namespace

@@ -177,18 +177,26 @@ TEST_F(ComStorageTest, TheKeyIsFormedFromThePathsRootAndTheComponentName) {
     EXPECT_EQ(StoredValues(Registry, "Other\\ComPortControl").size(), 6u);
 }
 
-TEST_F(ComStorageTest, AFirstRunKeepsTheCurrentValuesAndCreatesTheKey) {
+TEST_F(ComStorageTest, AFirstRunReadsEmptyTextsAndCreatesTheKey) {
+    // Nothing stored yet: every text reads as empty, so the port has no name (the window then
+    // says "Error opening: " and the user sets the port up once) and the conversions' fallbacks
+    // apply; the flow settings are not text-driven and stay as they were.
     Port.SetPort("ttyUSB0");
+    Port.SetStopBits(TStopBits::sbTwoStopBits);
     Port.FlowControl().SetFlowControl(TFlowControl::fcHardware);
     Port.LoadSettings(TStorageKind::Registry, ProgramPath);
     EXPECT_TRUE(KeyExists(Registry, TRootKey::CurrentUser, PortKey));
-    EXPECT_EQ(Port.Port(), "ttyUSB0");
-    EXPECT_EQ(Port.BaudRate(), TBaudRate::br1200);
+    EXPECT_EQ(Port.Port(), "");
+    EXPECT_EQ(Port.BaudRate(), TBaudRate::br9600);
+    EXPECT_EQ(Port.StopBits(), TStopBits::sbOneStopBit);
+    EXPECT_EQ(Port.DataBits(), TDataBits::dbEight);
+    EXPECT_EQ(Port.Parity().Bits(), TParityBits::prNone);
     EXPECT_EQ(Port.FlowControl().FlowControl(), TFlowControl::fcHardware);
 
     // A path without "\" finds nothing either.
+    Port.SetPort("ttyUSB0");
     Port.LoadSettings(TStorageKind::Registry, "Software");
-    EXPECT_EQ(Port.Port(), "ttyUSB0");
+    EXPECT_EQ(Port.Port(), "");
 }
 
 TEST_F(ComStorageTest, TextsLoadThroughTheirConversions) {
