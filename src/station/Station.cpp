@@ -77,6 +77,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, ISleeper& sleeper,
     FPort = std::make_unique<TComPort>(
         "ComPortControl", TComPortEnvironment{FDevices, FDispatcher, FTrace, FRegistry});
     FPortAdapter = std::make_unique<TPortAdapter>(*FPort);
+    FPort->SetBaudRate(TBaudRate::br1200); // the program's port starts at the receivers' rate
     try {
         FPort->LoadSettings(TStorageKind::Registry, PortSettingsPath);
     } catch (const std::exception& error) {
