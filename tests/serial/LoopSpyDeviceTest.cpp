@@ -168,8 +168,8 @@ TEST_F(SpyDeviceTest, TheLoopDeviceDrivesTheComponentsHooks) {
 }
 
 TEST(SpyFormatTest, TimestampsAndQuoting) {
-    EXPECT_EQ(SpyTimestamp(EncodeDateTime(2026, 1, 2, 3, 4, 5, 6)), "2026-01-02T03:04:05.006Z");
-    EXPECT_EQ(SpyTimestamp(EncodeDateTime(2026, 12, 31, 23, 59, 59, 999)),
+    EXPECT_EQ(FormatIsoUtc(EncodeDateTime(2026, 1, 2, 3, 4, 5, 6)), "2026-01-02T03:04:05.006Z");
+    EXPECT_EQ(FormatIsoUtc(EncodeDateTime(2026, 12, 31, 23, 59, 59, 999)),
               "2026-12-31T23:59:59.999Z");
     EXPECT_EQ(SpyQuoted("\r\n\t", 3), "\"\\x0D\\x0A\\x09\"");
 }

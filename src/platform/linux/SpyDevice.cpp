@@ -21,14 +21,6 @@ std::string SpyQuoted(const void* data, std::size_t length) {
     return text + "\"";
 }
 
-std::string SpyTimestamp(TDateTime value) {
-    const TDateTimeParts parts = DecodeDateTime(value);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", parts.Year, parts.Month,
-                  parts.Day, parts.Hour, parts.Minute, parts.Second, parts.Millisecond);
-    return text;
-}
-
 int TSpyDevice::Open(std::unique_ptr<ISerialDevice> inner, const std::string& logPath,
                      const IClock& clock, std::unique_ptr<ISerialDevice>& device) {
     std::FILE* log = std::fopen(logPath.c_str(), "ae");
@@ -43,7 +35,7 @@ TSpyDevice::TSpyDevice(std::unique_ptr<ISerialDevice> inner, std::FILE* log, con
     : FInner(std::move(inner)), FLog(log), FClock(clock) {}
 
 int TSpyDevice::Log(const std::string& text) {
-    const std::string line = SpyTimestamp(FClock.UtcNow()) + " " + text + "\n";
+    const std::string line = FormatIsoUtc(FClock.UtcNow()) + " " + text + "\n";
     if (std::fputs(line.c_str(), FLog.get()) < 0 || std::fflush(FLog.get()) != 0) {
         return errno != 0 ? errno : EIO;
     }

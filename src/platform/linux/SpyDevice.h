@@ -49,7 +49,5 @@ private:
 // The bytes as the log shows them: printable ASCII as it is, every other byte and the double
 // quote and backslash as \xNN.
 std::string SpyQuoted(const void* data, std::size_t length);
-// 2026-12-08T05:50:01.123Z
-std::string SpyTimestamp(TDateTime value);
 
 } // namespace kestrune
