@@ -258,6 +258,21 @@ void TPassSequencer::ShowNextPass() {
 
 void TPassSequencer::ButtonRestartClick() {
     FView.SetTimerEnabled(false);
+    if (FState == TSequencerState::PrePass || FState == TSequencerState::Receiving ||
+        FState == TSequencerState::PostPass) {
+        // A restart during a pass ends it: the recorder must not go on with RTS high through
+        // the rebuild and the idle time after it.
+        try {
+            if (FPort.Connected())
+                FPort.SetRTSLine(false);
+        } catch (const std::exception&) {
+        }
+        FCurrentSatellite.clear();
+        FView.SetSkipEnabled(false);
+        FView.SetStatusText("");
+        FView.SetProgressVisible(false);
+        FView.SetVersionLabelVisible(true);
+    }
     FState = TSequencerState::Initialise;
     FView.SetLedColor(ClYellow);
     FView.SetTimerEnabled(true);

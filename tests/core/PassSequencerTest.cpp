@@ -277,6 +277,21 @@ TEST_F(PassSequencerTest, TicksDuringAnErrorReportDoNothing) {
     EXPECT_EQ(Station.Server.Texts.size(), published + 1);
 }
 
+TEST_F(PassSequencerTest, ARestartDuringAReceptionEndsIt) {
+    RunUntil(33);
+    ASSERT_EQ(Sequencer.State(), TSequencerState::Receiving);
+    Sequencer.ButtonRestartClick();
+    EXPECT_EQ(Port.Events.back().What, "RTS 0");
+    EXPECT_FALSE(Window.SkipEnabled);
+    EXPECT_FALSE(Window.ProgressVisible);
+    EXPECT_EQ(Sequencer.CurrentSatellite(), "");
+    // The rebuild finds the pass under way no more (it started before this second).
+    Station.TickAt(34);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
+    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+    EXPECT_EQ(Window.TrackingText, Tracking(137.1, ""));
+}
+
 TEST_F(PassSequencerTest, ExitStopsTheTimerAndClosesTheWindow) {
     RunUntil(2);
     Sequencer.ButtonExitClick();
