@@ -77,20 +77,21 @@ double OrbitPlaneSkipS(const TVector3& satellite, const TVector3& h, const TVect
     const double f =
         cosB > 1e-12 ? std::atan2(Dot(Cross(inPlane, satellite), normal), Dot(inPlane, satellite))
                      : 0.0;
-    auto centralAngle = [cosB](double angle) { return std::acos(cosB * std::cos(angle)); };
+    const double now = std::acos(cosB * std::cos(f));
     auto safe = [&](double seconds) {
         const double end = f + maxRate * seconds;
         const bool passesNearest = (f <= 0.0 && end >= 0.0) || end >= 2.0 * Pi;
         const double closest =
-            passesNearest ? nearestRad : std::min(centralAngle(f), centralAngle(end));
+            passesNearest ? nearestRad : std::min(now, std::acos(cosB * std::cos(end)));
         return closest - WobbleRad - driftRadPerS * seconds > psiFar;
     };
     if (!safe(0.0))
         return 0.0;
     if (safe(MaxStepS))
         return MaxStepS;
+    // To within 2% (at least 2 s): a slightly shorter skip costs nothing worth the effort.
     double lo = 0.0, hi = MaxStepS;
-    while (hi - lo > 2.0) {
+    while (hi - lo > std::max(2.0, 0.02 * lo)) {
         const double middle = 0.5 * (lo + hi);
         (safe(middle) ? lo : hi) = middle;
     }
@@ -228,7 +229,6 @@ double TPassFinder::StepMinutes(const TPosition& position, double minStepS) cons
     const double psi = std::atan2(Norm(Cross(station, position.EarthFixedKm)),
                                   Dot(station, position.EarthFixedKm));
     const double psiFar = CentralAngleAt(FMinElevationDeg - ZenithMarginDeg, rho, rMax);
-    const double psiNear = CentralAngleAt(FMinElevationDeg + ZenithMarginDeg, rho, rMin);
 
     // The fastest the direction to the satellite can turn in Earth-fixed axes: its orbital
     // angular velocity h / r^2 at either end of the radius range, less the Earth's rotation.
@@ -247,7 +247,8 @@ double TPassFinder::StepMinutes(const TPosition& position, double minStepS) cons
             EarthRotationRadPerS * std::hypot(station.X, station.Y) / rho + PlaneDriftRadPerS;
         stepS = std::max((psi - psiFar) / rate,
                          OrbitPlaneSkipS(position.TemeKm, h, stationTeme, maxRate, drift, psiFar));
-    } else if (psi < psiNear) {
+    } else if (const double psiNear = CentralAngleAt(FMinElevationDeg + ZenithMarginDeg, rho, rMin);
+               psi < psiNear) {
         stepS = (psiNear - psi) / rate;
     }
     if (!(stepS >= minStepS))
