@@ -5,7 +5,6 @@
 #include "TleCatalog.h"
 
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -31,8 +30,8 @@ class TWeatherFolder {
 public:
     TWeatherFolder() {
         std::random_device random;
-        FPath = std::filesystem::temp_directory_path() /
-                ("kestrune-bench-" + std::to_string(random()));
+        FPath =
+            std::filesystem::temp_directory_path() / ("kestrune-bench-" + std::to_string(random()));
         std::filesystem::create_directories(FPath);
         std::ofstream(FPath / "weather.txt", std::ios::binary) << WeatherText();
     }

@@ -9,8 +9,8 @@
 #include "SystemLocale.h"
 
 #include <algorithm>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <signal.h>
 #include <thread>
 

@@ -1,16 +1,15 @@
 #include "EventWait.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/eventfd.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <poll.h>
+#include <signal.h>
 #include <stdexcept>
 #include <string>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 namespace kestrune {
 
@@ -34,7 +33,9 @@ TSignalWatch::TSignalWatch(std::initializer_list<int> signals) {
         Fail("Cannot watch signals");
 }
 
-TSignalWatch::~TSignalWatch() { close(FFd); }
+TSignalWatch::~TSignalWatch() {
+    close(FFd);
+}
 
 std::vector<int> TSignalWatch::Take() {
     std::vector<int> signals;
@@ -49,7 +50,9 @@ TWakeUp::TWakeUp() : FFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
         Fail("Cannot make a wake-up descriptor");
 }
 
-TWakeUp::~TWakeUp() { close(FFd); }
+TWakeUp::~TWakeUp() {
+    close(FFd);
+}
 
 void TWakeUp::Ring() {
     const std::uint64_t one = 1;
