@@ -19,6 +19,7 @@
 #include "TempDir.h"
 #include "TleCatalog.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <fcntl.h>
@@ -79,6 +80,47 @@ std::optional<TPlannedPass> FirstPass(TSatellites& component, double latitudeDeg
 }
 
 // A station beside the ground track, moved sideways until the pass lasts about 25 s.
+// The first pass, peaking about `peak`, of a station moved sideways from the ground track until
+// that pass is 25 s long.
+std::optional<TPlannedPass> ShortPassAround(TSatellites& component, const TElementSet& set,
+                                            TDateTime peak) {
+    double latitudeDeg = 0, longitudeDeg = 0, nextLatitudeDeg = 0, nextLongitudeDeg = 0;
+    SubSatellitePoint(set, peak, latitudeDeg, longitudeDeg);
+    SubSatellitePoint(set, peak + OneSecond, nextLatitudeDeg, nextLongitudeDeg);
+    // On the unit sphere: the point below the satellite, the way it moves, and the direction
+    // across the track (their cross product); a station offsetDeg across is a turn towards it.
+    auto unit = [](double latDeg, double lonDeg) {
+        const double lat = latDeg * M_PI / 180, lon = lonDeg * M_PI / 180;
+        return TVector3{std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon),
+                        std::sin(lat)};
+    };
+    const TVector3 below = unit(latitudeDeg, longitudeDeg);
+    const TVector3 next = unit(nextLatitudeDeg, nextLongitudeDeg);
+    TVector3 across{below.Y * next.Z - below.Z * next.Y, below.Z * next.X - below.X * next.Z,
+                    below.X * next.Y - below.Y * next.X};
+    const double length =
+        std::sqrt(across.X * across.X + across.Y * across.Y + across.Z * across.Z);
+    auto passAt = [&](double offsetDeg) {
+        const double turn = offsetDeg * M_PI / 180;
+        const double x = std::cos(turn) * below.X + std::sin(turn) * across.X / length;
+        const double y = std::cos(turn) * below.Y + std::sin(turn) * across.Y / length;
+        const double z = std::cos(turn) * below.Z + std::sin(turn) * across.Z / length;
+        return FirstPass(component, std::asin(std::clamp(z, -1.0, 1.0)) * 180 / M_PI,
+                         std::atan2(y, x) * 180 / M_PI, peak - 20 * 60 * OneSecond);
+    };
+    double nearDeg = 0, farDeg = 25;
+    for (int i = 0; i < 40; ++i) {
+        const double offsetDeg = (nearDeg + farDeg) / 2;
+        const auto pass = passAt(offsetDeg);
+        const bool longEnough =
+            pass && std::abs(pass->Start - peak) < 10 * 60 * OneSecond && pass->LengthS >= 25;
+        (longEnough ? nearDeg : farDeg) = offsetDeg;
+    }
+    return passAt(nearDeg);
+}
+
+// A short pass that rises about half a minute from now. Moving sideways shifts the peak a
+// little along the track, so the aim is corrected by the difference until it is close enough.
 TPlannedPass PlanPass(const std::string& dataFolder, TDateTime now) {
     TTleCatalog catalog;
     catalog.AddFolder(dataFolder);
@@ -87,36 +129,18 @@ TPlannedPass PlanPass(const std::string& dataFolder, TDateTime now) {
         throw std::runtime_error("no " + Satellite + " in " + dataFolder);
     TSatellites component(new TQmrSatellites, nullptr);
     component.SetDataPath(dataFolder);
-    const TDateTime peak = now + 45 * OneSecond;
-    double latitudeDeg = 0, longitudeDeg = 0, nextLatitudeDeg = 0, nextLongitudeDeg = 0;
-    SubSatellitePoint(*set, peak, latitudeDeg, longitudeDeg);
-    SubSatellitePoint(*set, peak + OneSecond, nextLatitudeDeg, nextLongitudeDeg);
-    // Across the ground track (east-west distances shrink with the cosine of the latitude).
-    const double cosLatitude = std::cos(latitudeDeg * M_PI / 180);
-    const double north = nextLatitudeDeg - latitudeDeg;
-    const double east = (nextLongitudeDeg - longitudeDeg) * cosLatitude;
-    const double across = std::hypot(north, east);
-    auto place = [&](double offsetDeg, double& latDeg, double& lonDeg) {
-        latDeg = latitudeDeg - east / across * offsetDeg;
-        lonDeg = longitudeDeg + north / across * offsetDeg / cosLatitude;
-    };
-    // Further sideways, lower and shorter passes, all peaking then: find the offset where it is
-    // 25 s long, so that it rises about half a minute from now.
-    const TDateTime from = peak - 20 * 60 * OneSecond;
-    double nearDeg = 0, farDeg = 25, latDeg = 0, lonDeg = 0;
-    for (int i = 0; i < 40; ++i) {
-        const double offsetDeg = (nearDeg + farDeg) / 2;
-        place(offsetDeg, latDeg, lonDeg);
-        const auto pass = FirstPass(component, latDeg, lonDeg, from);
-        const bool longEnough =
-            pass && std::abs(pass->Start - peak) < 10 * 60 * OneSecond && pass->LengthS >= 25;
-        (longEnough ? nearDeg : farDeg) = offsetDeg;
+    const TDateTime wantedStart = now + 32 * OneSecond;
+    TDateTime peak = wantedStart + 13 * OneSecond;
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const auto pass = ShortPassAround(component, *set, peak);
+        if (!pass)
+            break;
+        const double errorS = (pass->Start - wantedStart) * SecondsPerDay;
+        if (std::abs(errorS) < 8)
+            return *pass;
+        peak -= errorS * OneSecond;
     }
-    place(nearDeg, latDeg, lonDeg);
-    const auto pass = FirstPass(component, latDeg, lonDeg, from);
-    if (!pass)
-        throw std::runtime_error("no pass found");
-    return *pass;
+    throw std::runtime_error("no short pass found for the test");
 }
 
 // The settings the window program would have stored, written with the program's own classes.
