@@ -66,15 +66,10 @@ double Number(const std::string& option, const std::string& text, double low, do
 }
 
 TDateTime CompactTime(const std::string& text) {
-    const auto piece = [&](std::size_t at, std::size_t count) {
-        return ParseInt(std::string_view(text).substr(at, count)).value_or(-1);
-    };
-    if (text.size() != 14 || text.find_first_not_of("0123456789") != std::string::npos ||
-        !IsValidDate(piece(0, 4), piece(4, 2), piece(6, 2)) ||
-        !IsValidTime(piece(8, 2), piece(10, 2), piece(12, 2), 0))
+    const std::optional<TDateTime> time = ParseCompact(text);
+    if (!time)
         throw EUsage("--start: '" + text + "' is not a UTC time as YYYYMMDDhhmmss");
-    return EncodeDateTime(piece(0, 4), piece(4, 2), piece(6, 2), piece(8, 2), piece(10, 2),
-                          piece(12, 2));
+    return *time;
 }
 
 TSatelliteRow SatelliteEntry(const std::string& text) {

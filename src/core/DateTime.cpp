@@ -84,4 +84,20 @@ std::string FormatCompact(TDateTime value) {
     return text;
 }
 
+std::optional<TDateTime> ParseCompact(std::string_view text) {
+    if (text.size() != 14 || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const auto piece = [&](std::size_t at, std::size_t count) {
+        int value = 0;
+        for (char c : text.substr(at, count))
+            value = value * 10 + (c - '0');
+        return value;
+    };
+    const int year = piece(0, 4), month = piece(4, 2), day = piece(6, 2);
+    const int hour = piece(8, 2), minute = piece(10, 2), second = piece(12, 2);
+    if (!IsValidDate(year, month, day) || !IsValidTime(hour, minute, second, 0))
+        return std::nullopt;
+    return EncodeDateTime(year, month, day, hour, minute, second);
+}
+
 } // namespace kestrune

@@ -1,7 +1,9 @@
 #pragma once
 // UTC date-times as days since 1899-12-30 00:00 UTC, the fraction being the time of day.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kestrune {
 
@@ -44,6 +46,8 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute 
 TDateTimeParts DecodeDateTime(TDateTime value);
 // "yyyymmddhhnnss"; the milliseconds are dropped, not rounded into the seconds.
 std::string FormatCompact(TDateTime value);
+// A text of exactly "yyyymmddhhnnss" read back; nothing for any other text.
+std::optional<TDateTime> ParseCompact(std::string_view text);
 
 // "2026-12-08T05:50:01.123Z", for logs.
 std::string FormatIsoUtc(TDateTime value);
@@ -64,6 +68,19 @@ public:
     virtual ~IClock() = default;
     // The current UTC date-time, milliseconds included.
     virtual TDateTime UtcNow() const = 0;
+};
+
+// Another clock's time moved on or back so that it read `start` when this one was made: the
+// demonstration runs the program a minute before a pass of old sample data.
+class TShiftedClock final : public IClock {
+public:
+    TShiftedClock(const IClock& base, TDateTime start)
+        : FBase(base), FShift(start - base.UtcNow()) {}
+    TDateTime UtcNow() const override { return FBase.UtcNow() + FShift; }
+
+private:
+    const IClock& FBase;
+    TDateTime FShift;
 };
 
 } // namespace kestrune

@@ -1,12 +1,11 @@
 #pragma once
-// The headless station: everything the window does at start, on every timer tick and at the
-// end, without a window, from the window program's own settings.
+// The headless station: the program core as the window drives it, created, shown, ticked and
+// ended the same way, from the window program's own settings, with a log for a window.
 
-#include "ComPort.h"
 #include "DebugTrace.h"
 #include "GuiDispatcher.h"
+#include "Program.h"
 #include "ReadOnlyRegistry.h"
-#include "RegistryVariables.h"
 #include "SerialDeviceFactory.h"
 #include "StationView.h"
 #include "TrackingSocketServer.h"
@@ -16,61 +15,44 @@
 
 namespace kestrune {
 
-// Where the station finds what it needs; the defaults are the window program's.
+// Where the station finds and puts what it needs.
 struct TStationPlaces {
-    std::filesystem::path ProgramFolder;  // the component's module and the schedule file
-    std::filesystem::path TrackingFolder; // the tracking server's socket folder
+    std::filesystem::path ComponentFolder; // the component's module
+    std::filesystem::path TrackingFolder;  // the tracking server's socket folder
+    std::filesystem::path SchedulePath;
 };
 
 class TStation {
 public:
-    // Starts the tracking server (throws ETrackingServer when another copy serves it), reads
-    // the settings, connects the component and opens the port, as the window does when it is
-    // created and shown. Failures the window would show become log lines.
+    // Starts the tracking server (throws ETrackingServer when another copy serves it), then
+    // creates and shows the program core as the window would. Failures the window would show
+    // become log lines.
     TStation(IRegistry& registry, const IClock& clock, ISleeper& sleeper, const TLocaleInfo& locale,
              const TStationPlaces& places, TStationView::TSink out, TStationView::TSink err,
              std::function<void()> wakeUp);
-    // Lowers RTS, closes the port, releases the component and stops the tracking server, as
-    // closing the window does, but writes no setting.
+    // Ends the program core as closing the window does (RTS lowered, port closed, component
+    // released); the registry refuses every write, so no setting changes.
     ~TStation();
     TStation(const TStation&) = delete;
     TStation& operator=(const TStation&) = delete;
 
-    void Tick() { FSequencer->TimerTimer(); }
+    void Tick() { FProgram->TimerTimer(); }
     // The Restart button: the next tick rebuilds the pass list.
-    void Restart() { FSequencer->ButtonRestartClick(); }
+    void Restart() { FProgram->ButtonRestartClick(); }
 
-    TStationView& View() { return *FView; }
+    TStationView& View() { return FView; }
     TTrackingSocketServer& Tracking() { return *FTracking; }
     IGuiDispatcher& Dispatcher() { return FDispatcher; }
-    const TComPort& Port() const { return *FPort; }
+    const TComPort& Port() const { return FProgram->Port(); }
 
 private:
-    class TPortAdapter;
-
-    void ConnectComponent(const std::string& dataFolder);
-    void OpenPort();
-    void CheckData();
-
     TReadOnlyRegistry FRegistry;
-    TSettingsContext FContext;
-    const IClock& FClock;
-    const TLocaleInfo& FLocale;
-    TStationPlaces FPlaces;
-    std::unique_ptr<TStationView> FView;
+    TStationView FView;
     std::unique_ptr<TTrackingSocketServer> FTracking;
     TQueuedGuiDispatcher FDispatcher;
     TSerialDeviceFactory FDevices;
     TStderrDebugTrace FTrace;
-    std::unique_ptr<TComPort> FPort;
-    std::unique_ptr<TPortAdapter> FPortAdapter;
-    std::unique_ptr<TSatellites> FSatellites;
-    TPassList FPassList;
-    TScheduleList FScheduleList;
-    std::unique_ptr<TReceiverControl> FReceiver;
-    std::unique_ptr<TTrackingOutput> FTrackingOutput;
-    std::unique_ptr<TScheduleBuilder> FBuilder;
-    std::unique_ptr<TPassSequencer> FSequencer;
+    std::unique_ptr<TProgram> FProgram;
 };
 
 } // namespace kestrune

@@ -18,7 +18,8 @@ using namespace kestrune;
 
 namespace {
 
-const char* const Help = R"(Usage: kestrune-station [--help | --version]
+const char* const Help =
+    R"(Usage: kestrune-station [--help | --version | --clock-start YYYYMMDDhhmmss]
 
 Runs a Kestrune weather-satellite station without a window: the same pass
 prediction, receiver commands, RTS line and tracking string as the Kestrune
@@ -36,6 +37,12 @@ Signals: SIGHUP restarts the sequencer (the pass list is rebuilt on the next
 tick), as the Restart button does; SIGTERM and SIGINT stop the station as
 closing the window does: RTS lowered, port closed. Exit status: 0 after a
 signal, 1 when the station cannot start (for example when another copy runs).
+
+The schedule file is written to
+  ${XDG_STATE_HOME:-~/.local/state}/Quillmere/Kestrune/Schedule.txt
+
+--clock-start runs the station's clock from the given UTC time on instead of
+the system's (a demonstration on old element sets); never use it on a station.
 )";
 
 class TSystemSleeper final : public ISleeper {
@@ -58,15 +65,17 @@ int MillisecondsToTick(const TStationView& view, bool firstTick, TDateTime now) 
     return static_cast<int>(1000 - nowMs % 1000);
 }
 
-int Run() {
+int Run(std::optional<TDateTime> clockStart) {
     TSignalWatch signals{SIGHUP, SIGTERM, SIGINT};
     TWakeUp wakeUp;
-    const TSystemClock clock;
+    const TSystemClock systemClock;
+    const TShiftedClock clock(systemClock, clockStart.value_or(systemClock.UtcNow()));
     TSystemSleeper sleeper;
     const TLocaleInfo locale = SystemLocaleInfo();
     TFileRegistry registry(DefaultRegistryFolder());
     const TStationPlaces places{ExecutableDir(),
-                                TTrackingSocketServer::DefaultSocketFolder("Kestrune")};
+                                TTrackingSocketServer::DefaultSocketFolder("Kestrune"),
+                                ScheduleFilePath()};
     TStation station(
         registry, clock, sleeper, locale, places, [](const std::string& l) { Line(std::cout, l); },
         [](const std::string& l) { Line(std::cerr, l); }, [&wakeUp] { wakeUp.Ring(); });
@@ -118,12 +127,21 @@ int main(int argc, char** argv) {
         std::cout << "kestrune-station " << KESTRUNE_VERSION << '\n';
         return 0;
     }
-    if (argc > 1) {
+    std::optional<TDateTime> clockStart;
+    if (option == "--clock-start" && argc == 3) {
+        const std::string text = argv[2];
+        clockStart = ParseCompact(text);
+        if (!clockStart) {
+            std::cerr << "kestrune-station: --clock-start: '" << text
+                      << "' is not a UTC time as YYYYMMDDhhmmss\n";
+            return 2;
+        }
+    } else if (argc > 1) {
         std::cerr << "kestrune-station: unknown option '" << option << "' (see --help)\n";
         return 2;
     }
     try {
-        return Run();
+        return Run(clockStart);
     } catch (const std::exception& error) {
         std::cerr << "kestrune-station: " << error.what() << '\n';
         return 1;

@@ -23,10 +23,8 @@ std::string ColorName(TColor color) {
     }
 }
 
-TStationView::TStationView(TStationControls controls, const IClock& clock,
-                           const TLocaleInfo& locale, TSink out, TSink err)
-    : FControls(std::move(controls)), FClock(clock), FLocale(locale), FOut(std::move(out)),
-      FErr(std::move(err)) {}
+TStationView::TStationView(const IClock& clock, const TLocaleInfo& locale, TSink out, TSink err)
+    : FClock(clock), FLocale(locale), FOut(std::move(out)), FErr(std::move(err)) {}
 
 namespace {
 
@@ -52,7 +50,7 @@ void TStationView::Log(const std::string& what, const std::string& text) {
     FOut(FormatIsoUtc(FClock.UtcNow()) + " " + what + ": " + OneLine(text));
 }
 
-void TStationView::LogPassList(const std::vector<std::string>& lines) {
+void TStationView::PassListBuilt(const std::vector<std::string>& lines) {
     Log("pass list", std::to_string(lines.size()) + (lines.size() == 1 ? " pass" : " passes"));
     for (const std::string& line : lines)
         Log("pass", PassDisplayText(line, FLocale));

@@ -175,6 +175,7 @@ public:
     TStationProcess(const std::filesystem::path& root, const std::string& outName) {
         const std::string config = "XDG_CONFIG_HOME=" + (root / "config").string();
         const std::string runtime = "XDG_RUNTIME_DIR=" + (root / "run").string();
+        const std::string state = "XDG_STATE_HOME=" + (root / "state").string();
         const std::string out = (root / (outName + ".out")).string();
         const std::string err = (root / (outName + ".err")).string();
         FPid = fork();
@@ -182,9 +183,9 @@ public:
             dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             char* const argv[] = {const_cast<char*>(STATION_EXE), nullptr};
-            char* const envp[] = {const_cast<char*>(config.c_str()),
-                                  const_cast<char*>(runtime.c_str()), const_cast<char*>("LANG=C"),
-                                  nullptr};
+            char* const envp[] = {
+                const_cast<char*>(config.c_str()), const_cast<char*>(runtime.c_str()),
+                const_cast<char*>(state.c_str()), const_cast<char*>("LANG=C"), nullptr};
             execve(STATION_EXE, argv, envp);
             _exit(127);
         }
@@ -351,7 +352,11 @@ TEST(StationEndToEnd, RunsARealPassAndStopsCleanly) {
     EXPECT_FALSE(
         Matching(data, "DATA Data UP0 DN137100000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 19").empty());
 
-    // The settings belong to the window program: nothing was written.
+    // The schedule is the user's state; the settings belong to the window program: nothing was
+    // written there.
+    EXPECT_NE(test::ReadFileBytes(root.Path() / "state" / "Quillmere" / "Kestrune" / "Schedule.txt")
+                  .find(pass.Line.substr(0, 14)),
+              std::string::npos);
     EXPECT_EQ(test::ReadFileBytes(root.Path() / "config" / "Quillmere" / "HKEY_CURRENT_USER.reg"),
               settingsBefore);
 }

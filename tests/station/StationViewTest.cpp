@@ -12,10 +12,7 @@ protected:
     test::TFakeClock Clock{EncodeDateTime(2026, 12, 8, 5, 50, 1, 123)};
     TLocaleInfo Locale;
     std::vector<std::string> Out, Err;
-    TStationView View{{},
-                      Clock,
-                      Locale,
-                      [this](const std::string& l) { Out.push_back(l); },
+    TStationView View{Clock, Locale, [this](const std::string& l) { Out.push_back(l); },
                       [this](const std::string& l) { Err.push_back(l); }};
 };
 
@@ -51,7 +48,7 @@ TEST_F(StationViewTest, TheIdleBlinkIsOneLineAndOtherColoursEach) {
 TEST_F(StationViewTest, MessagesErrorsAndPassListsAreOneLineEach) {
     View.ShowMessage("Error connecting\r\rTry this.\r\rThe loader reported: x");
     View.ShowError("Error setting RTS");
-    View.LogPassList({"20191224102345 N 45 123 726 NOAA 19", "20191224120000 S 5 1 600 NOAA 18"});
+    View.PassListBuilt({"20191224102345 N 45 123 726 NOAA 19", "20191224120000 S 5 1 600 NOAA 18"});
     EXPECT_EQ(Out, (std::vector<std::string>{
                        "2026-12-08T05:50:01.123Z message: Error connecting / Try this. / The "
                        "loader reported: x",
@@ -65,7 +62,7 @@ TEST_F(StationViewTest, MessagesErrorsAndPassListsAreOneLineEach) {
 TEST_F(StationViewTest, KeepsTheTimerStateForTheLoop) {
     EXPECT_FALSE(View.TimerEnabled());
     EXPECT_EQ(View.TimerInterval(), 200);
-    View.EnableTimer();
+    View.SetTimerEnabled(true);
     View.SetTimerInterval(1000);
     EXPECT_TRUE(View.TimerEnabled());
     EXPECT_EQ(View.TimerInterval(), 1000);

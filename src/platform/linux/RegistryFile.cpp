@@ -1,6 +1,7 @@
 #include "RegistryFile.h"
 
 #include "DateTime.h"
+#include "Executable.h"
 #include "RegFileFormat.h"
 
 #include <cerrno>
@@ -142,19 +143,7 @@ int ReplaceFile(const std::filesystem::path& hive, std::string_view text) {
 } // namespace
 
 std::filesystem::path DefaultRegistryFolder() {
-    std::filesystem::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME");
-        xdg != nullptr && std::filesystem::path(xdg).is_absolute()) {
-        config = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || *home == '\0') {
-            const passwd* user = ::getpwuid(::getuid());
-            home = user != nullptr ? user->pw_dir : "/";
-        }
-        config = std::filesystem::path(home) / ".config";
-    }
-    return config / "Quillmere";
+    return XdgBaseFolder("XDG_CONFIG_HOME", ".config") / "Quillmere";
 }
 
 TFileRegistry::TFileRegistry(std::filesystem::path folder, std::filesystem::path ttyRoot)

@@ -1,0 +1,388 @@
+#include "Program.h"
+
+#include "SatelliteList.h"
+#include "Text.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kestrune {
+
+namespace {
+
+struct TSpinEditInfo {
+    const char* ValueName;
+    int Default;
+    TSpinRange Range;
+};
+
+constexpr std::array<TSpinEditInfo, 4> SpinEdits{{
+    {"PrePassGap", 10, {2, 15}},
+    {"PostPassGap", 10, {2, 15}},
+    {"MinElevation", 2, {0, 15}},
+    {"DaysLookAhead", 21, {1, 28}},
+}};
+
+const TSpinEditInfo& Info(TSpinEdit edit) {
+    return SpinEdits[static_cast<std::size_t>(edit)];
+}
+
+// Where the location's Restart falls back for an edit that holds no number.
+constexpr double RestartLatitudeDeg = 55.905;
+constexpr double RestartLongitudeDeg = -3.2;
+constexpr double RestartHeightM = 150;
+
+// A block whose failure the program expects now and then: it is dropped without a word and
+// the rest of the block is skipped.
+template <typename TBlock> void Guarded(TBlock block) {
+    try {
+        block();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+TSpinRange SpinEditRange(TSpinEdit edit) {
+    return Info(edit).Range;
+}
+
+// The core's objects see the controls' values and the front-end through this one adapter.
+class TProgram::TViewAdapter final : public IScheduleView,
+                                     public ISequencerView,
+                                     public IReceiverView,
+                                     public ITrackingView {
+public:
+    TViewAdapter(TProgram& program, IProgramView& view) : FProgram(program), FView(view) {}
+
+    // Inputs: the controls' values.
+    std::vector<TSatelliteRow> SatelliteRows() const override { return Controls().Rows; }
+    std::string LatitudeText() const override { return Controls().Latitude; }
+    std::string LongitudeText() const override { return Controls().Longitude; }
+    std::string HeightText() const override { return Controls().Height; }
+    double MinElevationDeg() const override {
+        return FProgram.SpinEditValue(TSpinEdit::MinElevation);
+    }
+    int DaysLookahead() const override { return FProgram.SpinEditValue(TSpinEdit::DaysLookahead); }
+    int PrePassGapS() const override { return FProgram.SpinEditValue(TSpinEdit::PrePassGap); }
+    int PostPassGapS() const override { return FProgram.SpinEditValue(TSpinEdit::PostPassGap); }
+    bool ScanWhenIdle() const override { return Controls().ScanWhenIdle; }
+    int ReceiverType() const override { return Controls().ReceiverType; }
+
+    // Effects: the front-end's.
+    void SetStatusText(const std::string& text) override { FView.SetStatusText(text); }
+    void ShowBusyCursor() override { FView.ShowBusyCursor(); }
+    void RestoreCursor() override { FView.RestoreCursor(); }
+    void ShowTimerTab() override { FView.ShowTimerTab(); }
+    void EnableTimer() override { FView.SetTimerEnabled(true); }
+    void SetCaption(const std::string& caption) override { FView.SetCaption(caption); }
+    void SetTitle(const std::string& title) override { FView.SetTitle(title); }
+    void SetLedColor(TColor color) override { FView.SetLedColor(color); }
+    void SetUtcLabel(const std::string& text) override { FView.SetUtcLabel(text); }
+    void SetNextPassLabel(const std::string& text) override { FView.SetNextPassLabel(text); }
+    void SetVersionLabelVisible(bool visible) override { FView.SetVersionLabelVisible(visible); }
+    void SetProgressVisible(bool visible) override { FView.SetProgressVisible(visible); }
+    void SetProgressRange(int maximum) override { FView.SetProgressRange(maximum); }
+    void SetProgressPosition(int position) override { FView.SetProgressPosition(position); }
+    void SetSkipEnabled(bool enabled) override { FView.SetSkipEnabled(enabled); }
+    void SetTimerEnabled(bool enabled) override { FView.SetTimerEnabled(enabled); }
+    void SetTimerInterval(int milliseconds) override { FView.SetTimerInterval(milliseconds); }
+    void ShowError(const std::string& text) override { FView.ShowError(text); }
+    void CloseMainWindow() override { FView.CloseMainWindow(); }
+    void ChannelSelectorChanged() override { FView.ChannelSelectorChanged(); }
+    void ShowMessage(const std::string& text) override { FView.ShowMessage(text); }
+    void SetTrackingText(const std::string& text) override { FView.SetTrackingText(text); }
+    void SetTrackingHint(const std::string& hint) override { FView.SetTrackingHint(hint); }
+
+private:
+    const TControlValues& Controls() const { return FProgram.FControls; }
+
+    TProgram& FProgram;
+    IProgramView& FView;
+};
+
+// Receiver control's and the sequencer's view of the serial port.
+class TProgram::TPortAdapter final : public IReceiverPort {
+public:
+    explicit TPortAdapter(TComPort& port) : FPort(port) {}
+    bool Connected() const override { return FPort.Connected(); }
+    void WriteStr(const std::string& bytes) override { FPort.WriteStr(bytes); }
+    void SetRTSLine(bool high) override { FPort.SetRTSLine(high); }
+
+private:
+    TComPort& FPort;
+};
+
+TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
+                   IFormPlacement* placement)
+    : FEnvironment(environment), FView(view),
+      FAdapter(std::make_unique<TViewAdapter>(*this, view)) {
+    const TSettingsContext& settings = FEnvironment.Settings;
+    const TLocaleInfo& locale = FEnvironment.Locale;
+
+    ReadZenolithLocation(false);
+    FScheduleList = std::make_unique<TScheduleList>();
+    FTleDataPath = std::make_unique<TRegistryString>(
+        settings, "TleDataPath", ReadZenolithSetting(settings.Registry, "TwoLineDataPath"));
+    FControls.DataPath = FTleDataPath->Value;
+    FObsLatitude = std::make_unique<TRegistryString>(settings, "ObsLatitude",
+                                                     FloatToStr(FLatitudeDeg, locale));
+    FObsLongitude = std::make_unique<TRegistryString>(settings, "ObsLongitude",
+                                                      FloatToStr(FLongitudeDeg, locale));
+    FObsHeight =
+        std::make_unique<TRegistryString>(settings, "ObsHeight", FloatToStr(FHeightM, locale));
+    FControls.Latitude = FObsLatitude->Value;
+    FControls.Longitude = FObsLongitude->Value;
+    FControls.Height = FObsHeight->Value;
+    ConnectComponent();
+    FView.SetTitle("Kestrune");
+    if (placement)
+        FFormInfo = std::make_unique<TRegistryFormInfo>(settings, *placement);
+
+    FPort = std::make_unique<TComPort>(
+        "ComPortControl", TComPortEnvironment{FEnvironment.Devices, FEnvironment.Dispatcher,
+                                              FEnvironment.Trace, settings.Registry});
+    FPortAdapter = std::make_unique<TPortAdapter>(*FPort);
+    FPort->SetBaudRate(TBaudRate::br1200); // the receivers' rate, until settings are stored
+    try {
+        FPort->LoadSettings(TStorageKind::Registry, PortSettingsPath);
+    } catch (const std::exception& error) {
+        // Unreadable port settings must not stop the start-up: the user can set the port up.
+        FView.ShowError(error.what());
+    }
+    FView.SetPortHint(PortHint());
+
+    for (std::size_t i = 0; i < SpinEdits.size(); ++i) {
+        const auto edit = static_cast<TSpinEdit>(i);
+        Spin(edit) =
+            std::make_unique<TRegistryInteger>(settings, Info(edit).ValueName, Info(edit).Default);
+        ClampSpin(edit);
+    }
+
+    FReceiver =
+        std::make_unique<TReceiverControl>(*FAdapter, *FPortAdapter, FEnvironment.Sleeper, locale);
+    FTrackingOutput = std::make_unique<TTrackingOutput>(FEnvironment.Tracking, *FAdapter);
+    FBuilder =
+        std::make_unique<TScheduleBuilder>(*FAdapter, FPassList, *FScheduleList, FEnvironment.Clock,
+                                           locale, FEnvironment.SchedulePath, [this] {
+                                               FView.PassListBuilt(FPassList.Lines());
+                                               FSequencer->ShowNextPass();
+                                           });
+    FBuilder->SetSatellites(FSatellites.get());
+    FSequencer =
+        std::make_unique<TPassSequencer>(*FAdapter, FPassList, *FBuilder, *FReceiver, *FPortAdapter,
+                                         *FTrackingOutput, FEnvironment.Clock, locale);
+    FView.SetLedColor(ClYellow);
+
+    FSatList = std::make_unique<TRegistryString>(settings, "SatList", DefaultSatList());
+    FSatList->Value = ConvertOldSatList(FSatList->Value);
+    FControls.Rows = SatelliteRowsFromSatList(FSatList->Value);
+}
+
+TProgram::~TProgram() {
+    if (FPort->Connected()) {
+        Guarded([&] {
+            FPort->SetRTSLine(false);
+            FPort->Close();
+        });
+    }
+    if (FSatellites)
+        Guarded([&] { FSatellites->SetDataPath(""); });
+    // The sequencer and the builder refer to the component: they go first.
+    FSequencer.reset();
+    FBuilder.reset();
+    FSatellites.reset();
+
+    // Each setting is written as it goes, in this order.
+    FObsLatitude.reset();
+    FObsLongitude.reset();
+    FObsHeight.reset();
+    FPrePassGap.reset();
+    FPostPassGap.reset();
+    FMinElevation.reset();
+    FDaysLookAhead.reset();
+    FTleDataPath.reset();
+    FFormInfo.reset();
+    FScheduleList.reset();
+    FSatList.reset();
+}
+
+void TProgram::Show() {
+    OpenPort();
+    if (FFormInfo)
+        FFormInfo->RestorePosition();
+    FView.ShowSetupTab();
+    if (FControls.ReceiverType == -1) {
+        FControls.ReceiverType = RxRx2;
+        FView.ShowControlValues();
+    }
+    CheckData();
+}
+
+std::unique_ptr<TRegistryInteger>& TProgram::Spin(TSpinEdit edit) {
+    switch (edit) {
+    case TSpinEdit::PrePassGap:
+        return FPrePassGap;
+    case TSpinEdit::PostPassGap:
+        return FPostPassGap;
+    case TSpinEdit::MinElevation:
+        return FMinElevation;
+    case TSpinEdit::DaysLookahead:
+        break;
+    }
+    return FDaysLookAhead;
+}
+
+const std::unique_ptr<TRegistryInteger>& TProgram::Spin(TSpinEdit edit) const {
+    return const_cast<TProgram*>(this)->Spin(edit);
+}
+
+int TProgram::SpinEditValue(TSpinEdit edit) const {
+    return Spin(edit)->Value;
+}
+
+void TProgram::SpinEditChange(TSpinEdit edit, const std::string& text) {
+    Spin(edit)->Value = ParseInt(Trim(text)).value_or(Info(edit).Range.Min);
+}
+
+bool TProgram::ClampSpin(TSpinEdit edit) {
+    const TSpinRange range = Info(edit).Range;
+    std::int32_t& value = Spin(edit)->Value;
+    const std::int32_t clamped = std::clamp<std::int32_t>(value, range.Min, range.Max);
+    const bool changed = clamped != value;
+    value = clamped;
+    return changed;
+}
+
+void TProgram::SpinEditExit(TSpinEdit edit) {
+    if (ClampSpin(edit))
+        FView.ShowControlValues();
+}
+
+void TProgram::ConnectComponent() {
+    try {
+        FSatellites = FEnvironment.ConnectSatellites();
+        FSatellites->SetDataPath(FControls.DataPath);
+    } catch (const std::exception& error) {
+        if (!FSatellites)
+            FConnectionError = error.what();
+    }
+}
+
+void TProgram::OpenPort() {
+    if ((FControls.ReceiverType & 0xFF) == RxDde)
+        return;
+    try {
+        FPort->Open();
+        if (FPort->Connected())
+            FPort->SetRTSLine(false);
+    } catch (const std::exception&) {
+        FView.ShowMessage("Error opening: " + FPort->Port());
+    }
+}
+
+void TProgram::CheckData() {
+    if (!FSatellites) {
+        FView.ShowMessage(
+            SatellitesConnectionMessage(FEnvironment.ComponentFolder, FConnectionError));
+        return;
+    }
+    try {
+        FView.SetVersionHint("DLL version: " + FSatellites->GetLibraryVersion());
+        if (FSatellites->GetDataValid()) {
+            FView.SetTimerEnabled(true);
+            FView.ShowTimerTab();
+        } else {
+            FView.ShowMessage("Please select a path for the 2-line orbital data");
+        }
+    } catch (const std::exception& error) {
+        FView.ShowError(error.what());
+    }
+}
+
+void TProgram::Restart() {
+    FSequencer->ButtonRestartClick();
+}
+
+void TProgram::ButtonUpdateLocationClick() {
+    const TLocaleInfo& locale = FEnvironment.Locale;
+    auto update = [&](std::string& text, double fallback, TRegistryString& setting) {
+        double value = fallback;
+        try {
+            value = StrToFloat(text, locale);
+        } catch (const EConvertError&) {
+        }
+        text = FloatToStr(value, locale);
+        setting.Value = text;
+    };
+    update(FControls.Latitude, RestartLatitudeDeg, *FObsLatitude);
+    update(FControls.Longitude, RestartLongitudeDeg, *FObsLongitude);
+    update(FControls.Height, RestartHeightM, *FObsHeight);
+    FView.ShowControlValues();
+    Restart();
+}
+
+void TProgram::ReadZenolithLocation(bool userClick) {
+    IRegistry& registry = FEnvironment.Settings.Registry;
+    const TLocaleInfo& locale = FEnvironment.Locale;
+    FLatitudeDeg =
+        ParseFloatLenient(ReadZenolithSetting(registry, "CurrentLat"), DefaultLatitudeDeg, locale);
+    FLongitudeDeg =
+        ParseFloatLenient(ReadZenolithSetting(registry, "CurrentLon"), DefaultLongitudeDeg, locale);
+    FHeightM =
+        ParseFloatLenient(ReadZenolithSetting(registry, "CurrentHeight"), DefaultHeightM, locale);
+    if (!userClick)
+        return;
+    FControls.Latitude = FloatToStr(FLatitudeDeg, locale);
+    FControls.Longitude = FloatToStr(FLongitudeDeg, locale);
+    FControls.Height = FloatToStr(FHeightM, locale);
+    FView.ShowControlValues();
+}
+
+void TProgram::ButtonTleFolderClick(const std::string& folder) {
+    FControls.DataPath = folder;
+    if (folder.empty() || folder.back() != '/')
+        FControls.DataPath += '/';
+    FTleDataPath->Value = FControls.DataPath;
+    FView.ShowControlValues();
+    Guarded([&] {
+        if (!FSatellites)
+            throw ESatellites("The orbit-prediction component is not connected");
+        FSatellites->SetDataPath(FControls.DataPath);
+        Restart();
+    });
+}
+
+void TProgram::ButtonPortSetupClick(IComSetupView& dialog) {
+    const bool wasOpen = FPort->Connected();
+    FPort->Close();
+    FPort->RunSetupDialog(dialog);
+    FPort->StoreSettings(TStorageKind::Registry, PortSettingsPath);
+    FView.SetPortHint(PortHint());
+    if (wasOpen)
+        FPort->Open();
+}
+
+void TProgram::ComboBoxRxTypeChange(int index) {
+    FControls.ReceiverType = index;
+    FReceiver->ComboBoxRxTypeChange();
+}
+
+void TProgram::CheckBoxScanWhenIdleClick(bool checked) {
+    FControls.ScanWhenIdle = checked;
+    FReceiver->RadioGroupChannelClick();
+}
+
+void TProgram::RadioGroupChannelClick(int index) {
+    FReceiver->SetChannelIndex(index);
+}
+
+void TProgram::StringGridSatListExit() {
+    FSatList->Value = SatListFromRows(FControls.Rows);
+}
+
+std::string TProgram::PortHint() const {
+    return FPort->Port() + " at " + BaudRateText(FPort->BaudRate()) + " baud";
+}
+
+} // namespace kestrune

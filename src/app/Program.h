@@ -1,0 +1,211 @@
+#pragma once
+// The program core that the window and the headless station both drive: the settings read
+// into the controls' values, the orbit-prediction component, the serial port, the schedule
+// builder, the pass sequencer, receiver control and the tracking output, created when the
+// window is created, started when it is first shown and ended when it is destroyed, in that
+// order. The front-ends only show what it asks them to show and pass on what the user does.
+
+#include "ComPort.h"
+#include "ComSetup.h"
+#include "PassSequencer.h"
+#include "RegistryFormInfo.h"
+#include "RegistryVariables.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+// The receiver-type selector's and the scan box's state in a new window, before their stored
+// values are read.
+constexpr int DefaultRxType = -1;
+constexpr bool DefaultScanWhenIdle = true;
+
+// The location the program falls back on when the sibling program has none.
+constexpr double DefaultLatitudeDeg = 55.9;
+constexpr double DefaultLongitudeDeg = -3.2;
+constexpr double DefaultHeightM = 180;
+
+// The port's settings key, whatever the executable is called.
+constexpr const char* PortSettingsPath = "HKEY_CURRENT_USER\\Software\\Quillmere\\Kestrune";
+
+// What the window's controls hold: the texts of the edits, the grid's rows and the receiver
+// selections. The front-end keeps them up to date as the user changes its controls; the core
+// reads them when it needs them and announces its own changes with ShowControlValues.
+struct TControlValues {
+    std::vector<TSatelliteRow> Rows;
+    std::string DataPath;
+    std::string Latitude, Longitude, Height;
+    int ReceiverType = DefaultRxType;
+    bool ScanWhenIdle = DefaultScanWhenIdle;
+};
+
+// The four spin edits of the pass settings tab.
+enum class TSpinEdit { PrePassGap, PostPassGap, MinElevation, DaysLookahead };
+struct TSpinRange {
+    int Min;
+    int Max;
+};
+TSpinRange SpinEditRange(TSpinEdit edit);
+
+// Everything the core shows. A front-end overrides what it has a place for; the rest is
+// dropped.
+class IProgramView {
+public:
+    virtual ~IProgramView() = default;
+    // The timer that drives the sequencer.
+    virtual void SetTimerEnabled(bool enabled) = 0;
+    virtual void SetTimerInterval(int milliseconds) = 0;
+    // The program's own messages, and the application's error report. Both return when the
+    // user has closed them.
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual void ShowError(const std::string& text) = 0;
+    virtual void CloseMainWindow() = 0;
+
+    virtual void SetCaption(const std::string&) {}
+    // The application's title (the text of the taskbar button).
+    virtual void SetTitle(const std::string&) {}
+    virtual void SetStatusText(const std::string&) {}
+    virtual void SetLedColor(TColor) {}
+    virtual void SetUtcLabel(const std::string&) {}
+    virtual void SetNextPassLabel(const std::string&) {}
+    virtual void SetVersionLabelVisible(bool) {}
+    virtual void SetProgressVisible(bool) {}
+    virtual void SetProgressRange(int) {}
+    virtual void SetProgressPosition(int) {}
+    virtual void SetSkipEnabled(bool) {}
+    virtual void ShowBusyCursor() {}
+    virtual void RestoreCursor() {}
+    virtual void ShowSetupTab() {}
+    virtual void ShowTimerTab() {}
+    // The channel selector's index, item texts or hint changed.
+    virtual void ChannelSelectorChanged() {}
+    virtual void SetTrackingText(const std::string&) {}
+    virtual void SetTrackingHint(const std::string&) {}
+    // "DLL version: " + the component's version, the version label's hint.
+    virtual void SetVersionHint(const std::string&) {}
+    virtual void SetPortHint(const std::string&) {}
+    // The core changed values of TControlValues or of the spin edits.
+    virtual void ShowControlValues() {}
+    // A build has filled the pass list with these lines.
+    virtual void PassListBuilt(const std::vector<std::string>&) {}
+};
+
+// What the core needs from its surroundings.
+struct TProgramEnvironment {
+    // The settings (the station's refuses every write) and the executable's name.
+    TSettingsContext Settings;
+    const IClock& Clock;
+    ISleeper& Sleeper;
+    const TLocaleInfo& Locale;
+    ITrackingServer& Tracking;
+    ISerialDeviceFactory& Devices;
+    IGuiDispatcher& Dispatcher;
+    IDebugTrace& Trace;
+    // Connects the orbit-prediction component; throws when it cannot.
+    std::function<std::unique_ptr<TSatellites>()> ConnectSatellites;
+    // Where the component is looked for, for the message when it is missing.
+    std::string ComponentFolder;
+    std::filesystem::path SchedulePath;
+};
+
+class TProgram {
+public:
+    // The window's creation: reads the sibling program's location, creates the settings,
+    // connects the component, loads the port's settings and fills the controls' values (which
+    // the front-end shows afterwards: the view is not asked to while this runs). The placement
+    // (null for no window) is kept in the window's seven placement settings.
+    TProgram(const TProgramEnvironment& environment, IProgramView& view, IFormPlacement* placement);
+    // The window's destruction: lowers RTS and closes the port, releases the component and
+    // writes every setting in the window's order.
+    ~TProgram();
+    TProgram(const TProgram&) = delete;
+    TProgram& operator=(const TProgram&) = delete;
+
+    // The window's first showing: opens the port unless the receiver is DDE, restores the
+    // position, selects RX2 when no type is selected, and starts the timer when the component
+    // has usable data.
+    void Show();
+
+    TControlValues& Controls() { return FControls; }
+    int SpinEditValue(TSpinEdit edit) const;
+    TPassList& PassList() { return FPassList; }
+    const TReceiverControl& Receiver() const { return *FReceiver; }
+    const TPassSequencer& Sequencer() const { return *FSequencer; }
+    TComPort& Port() { return *FPort; }
+    bool ComponentConnected() const { return FSatellites != nullptr; }
+
+    // The timer's tick.
+    void TimerTimer() { FSequencer->TimerTimer(); }
+    void ButtonRestartClick() { FSequencer->ButtonRestartClick(); }
+    void ButtonSkipClick() { FSequencer->ButtonSkipClick(); }
+    void ButtonExitClick() { FSequencer->ButtonExitClick(); }
+
+    // The location's Restart: each edit's number (or the fallback) written back and stored,
+    // then the pass list is rebuilt.
+    void ButtonUpdateLocationClick();
+    // The sibling program's location; written into the edits only for a user's click.
+    void ReadZenolithLocation(bool userClick);
+    // A folder chosen in the folder dialog.
+    void ButtonTleFolderClick(const std::string& folder);
+    // The port setup dialog, with the settings stored whatever its outcome.
+    void ButtonPortSetupClick(IComSetupView& dialog);
+    // A spin edit's text changed: its value is stored at once.
+    void SpinEditChange(TSpinEdit edit, const std::string& text);
+    // The focus left a spin edit: a value outside its range becomes the nearer bound.
+    void SpinEditExit(TSpinEdit edit);
+    // The user picked a receiver type.
+    void ComboBoxRxTypeChange(int index);
+    // The user clicked the scan box.
+    void CheckBoxScanWhenIdleClick(bool checked);
+    // The user picked a channel item.
+    void RadioGroupChannelClick(int index);
+    // The focus left the satellite grid: "SatList" follows the rows.
+    void StringGridSatListExit();
+
+    // Port name + " at " + baud rate + " baud".
+    std::string PortHint() const;
+
+private:
+    class TViewAdapter;
+    class TPortAdapter;
+
+    std::unique_ptr<TRegistryInteger>& Spin(TSpinEdit edit);
+    const std::unique_ptr<TRegistryInteger>& Spin(TSpinEdit edit) const;
+    // Puts the spin edit's value into its range; whether that changed it.
+    bool ClampSpin(TSpinEdit edit);
+    void ConnectComponent();
+    void OpenPort();
+    void CheckData();
+    void Restart();
+
+    const TProgramEnvironment FEnvironment;
+    IProgramView& FView;
+    std::unique_ptr<TViewAdapter> FAdapter;
+    TControlValues FControls;
+    double FLatitudeDeg = DefaultLatitudeDeg;
+    double FLongitudeDeg = DefaultLongitudeDeg;
+    double FHeightM = DefaultHeightM;
+    std::string FConnectionError;
+
+    std::unique_ptr<TRegistryString> FTleDataPath;
+    std::unique_ptr<TRegistryString> FObsLatitude, FObsLongitude, FObsHeight;
+    std::unique_ptr<TRegistryFormInfo> FFormInfo;
+    std::unique_ptr<TRegistryInteger> FPrePassGap, FPostPassGap, FMinElevation, FDaysLookAhead;
+    std::unique_ptr<TRegistryString> FSatList;
+
+    std::unique_ptr<TSatellites> FSatellites;
+    std::unique_ptr<TComPort> FPort;
+    std::unique_ptr<TPortAdapter> FPortAdapter;
+    TPassList FPassList;
+    std::unique_ptr<TScheduleList> FScheduleList;
+    std::unique_ptr<TReceiverControl> FReceiver;
+    std::unique_ptr<TTrackingOutput> FTrackingOutput;
+    std::unique_ptr<TScheduleBuilder> FBuilder;
+    std::unique_ptr<TPassSequencer> FSequencer;
+};
+
+} // namespace kestrune
