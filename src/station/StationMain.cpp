@@ -12,7 +12,6 @@
 #include <iostream>
 #include <optional>
 #include <signal.h>
-#include <thread>
 
 using namespace kestrune;
 
@@ -44,13 +43,6 @@ The schedule file is written to
 --clock-start runs the station's clock from the given UTC time on instead of
 the system's (a demonstration on old element sets); never use it on a station.
 )";
-
-class TSystemSleeper final : public ISleeper {
-public:
-    void Sleep(int milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    }
-};
 
 void Line(std::ostream& stream, const std::string& line) {
     stream << line << std::endl;

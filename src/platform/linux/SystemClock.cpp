@@ -1,6 +1,7 @@
 #include "SystemClock.h"
 
 #include <chrono>
+#include <thread>
 
 namespace kestrune {
 
@@ -9,6 +10,10 @@ TDateTime TSystemClock::UtcNow() const {
                         std::chrono::system_clock::now().time_since_epoch())
                         .count();
     return FromUnixSeconds(static_cast<double>(ms) / 1000.0);
+}
+
+void TSystemSleeper::Sleep(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 } // namespace kestrune

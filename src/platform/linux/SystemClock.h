@@ -1,12 +1,19 @@
 #pragma once
+// The system's clock, and sleeping on the calling thread.
 
 #include "DateTime.h"
+#include "ReceiverControl.h"
 
 namespace kestrune {
 
 class TSystemClock final : public IClock {
 public:
     TDateTime UtcNow() const override;
+};
+
+class TSystemSleeper final : public ISleeper {
+public:
+    void Sleep(int milliseconds) override;
 };
 
 } // namespace kestrune

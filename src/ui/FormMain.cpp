@@ -1,0 +1,559 @@
+#include "FormMain.h"
+
+#include "AboutBox.h"
+#include "ComSetupDialog.h"
+#include "Executable.h"
+#include "Led.h"
+#include "PassLine.h"
+#include "PersistedControls.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableWidget>
+
+namespace kestrune {
+
+namespace {
+
+constexpr const char* ApplicationTitle = "Kestrune";
+constexpr TSpinEdit SpinEditOrder[] = {TSpinEdit::PrePassGap, TSpinEdit::PostPassGap,
+                                       TSpinEdit::MinElevation, TSpinEdit::DaysLookahead};
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Texts with carriage returns as line breaks (messages, hints) as Qt breaks lines.
+QString Lines(const std::string& text) {
+    QString lines = Q(text);
+    lines.replace("\r\n", "\n").replace('\r', '\n');
+    return lines;
+}
+
+void ShowMessageBox(QWidget* parent, const QString& text, bool error) {
+    if (error)
+        QMessageBox::critical(parent, ApplicationTitle, text);
+    else
+        QMessageBox::information(parent, ApplicationTitle, text);
+}
+
+QString ChooseExistingFolder(QWidget* parent, const QString& start) {
+    return QFileDialog::getExistingDirectory(parent, "Select the 2-line orbital data folder",
+                                             start);
+}
+
+template <typename TControl>
+TControl* Place(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* control = new TControl(parent);
+    control->setObjectName(name);
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, int left, int top, int width = -1) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->adjustSize();
+    label->move(left, top);
+    if (width > 0)
+        label->resize(width, label->height());
+    return label;
+}
+
+// A label whose right edge is at `right`, as the labels before the spin edits are.
+QLabel* RightLabel(QWidget* parent, const QString& text, int right, int top) {
+    auto* label = Label(parent, text, 0, top);
+    label->move(right - label->width(), top);
+    return label;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int left, int top,
+                    int width, int height) {
+    auto* button = Place<QPushButton>(parent, name, left, top, width, height);
+    button->setText(caption);
+    return button;
+}
+
+} // namespace
+
+TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainDialogs dialogs)
+    : FDialogs(std::move(dialogs)), FLocale(environment.Locale) {
+    if (!FDialogs.ShowBox)
+        FDialogs.ShowBox = ShowMessageBox;
+    if (!FDialogs.ChooseFolder)
+        FDialogs.ChooseFolder = ChooseExistingFolder;
+    if (!FDialogs.ComSetup) {
+        FOwnComSetup = std::make_unique<TComSetupDialog>(this);
+        FDialogs.ComSetup = FOwnComSetup.get();
+    }
+    RegisterUiResources();
+    setObjectName("FormMain");
+    setWindowTitle("Kestrune");
+    setWindowIcon(QIcon(":/kestrune.png"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(364, 354);
+    move(192, 107);
+    setFont(QApplication::font());
+    CreateControls();
+
+    // The controls that keep their own settings read them as the window finishes loading.
+    FComboBoxRxType->Loaded(environment.Settings);
+    FCheckBoxScanWhenIdle->Loaded(environment.Settings);
+
+    FTimer.setInterval(200);
+    FProgram = std::make_unique<TProgram>(environment, *this, static_cast<IFormPlacement*>(this));
+    FProgram->Controls().ReceiverType = FComboBoxRxType->currentIndex();
+    FProgram->Controls().ScanWhenIdle = FCheckBoxScanWhenIdle->isChecked();
+    FProgram->PassList().SetOnChange([this] { ShowPassList(); });
+    ShowControlValues();
+    ChannelSelectorChanged();
+    ConnectHandlers();
+
+    FAboutBox = new TAboutBoxQmr1(this);
+}
+
+TFormMain::~TFormMain() {
+    FTimer.stop();
+    FProgram->PassList().SetOnChange({});
+    FProgram.reset();
+}
+
+void TFormMain::CreateControls() {
+    FPageControl1 = Place<QTabWidget>(this, "PageControl1", 4, 4, 355, 281);
+    FTabSheetSetup = new QWidget;
+    FTabSheetSetup->setObjectName("TabSheetSetup");
+    auto* pass = new QWidget;
+    pass->setObjectName("TabSheetPass");
+    auto* satellites = new QWidget;
+    satellites->setObjectName("TabSheetSatellites");
+    FTabSheetControl = new QWidget;
+    FTabSheetControl->setObjectName("TabSheetControl");
+    FPageControl1->addTab(FTabSheetSetup, " Setup ");
+    FPageControl1->addTab(pass, QString(" ") + ApplicationTitle + " ");
+    FPageControl1->addTab(satellites, "Satellites");
+    FPageControl1->addTab(FTabSheetControl, "Timer ");
+    CreateSetupTab(FTabSheetSetup);
+    CreatePassTab(pass);
+    CreateSatellitesTab(satellites);
+    CreateTimerTab(FTabSheetControl);
+
+    FEditDDEstring = Place<QLineEdit>(this, "EditDDEstring", 8, 291, 347, 21);
+    FEditDDEstring->setReadOnly(true);
+    FEditDDEstring->setText("DDE string here ...");
+    FEditDDEstring->setPlaceholderText("DDE message appears here");
+    FLabelVersion = Label(this, "Program version: ", 8, 328);
+    FLabelVersion->setObjectName("LabelVersion");
+    FLabelVersion->setStyleSheet("color: #000080");
+    FProgressBarPass = Place<QProgressBar>(this, "ProgressBarPass", 8, 325, 193, 21);
+    FProgressBarPass->setTextVisible(false);
+    FProgressBarPass->hide();
+    FButtonExit = Button(this, "ButtonExit", "E&xit", 292, 321, 64, 25);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, FButtonExit, &QPushButton::click);
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        FTrayIcon = new QSystemTrayIcon(windowIcon(), this);
+        FTrayIcon->show();
+    }
+}
+
+void TFormMain::CreateSetupTab(QWidget* page) {
+    Label(page, "Get 2-line orbital data from", 8, 12);
+    FEditDataPath = Place<QLineEdit>(page, "EditDataPath", 0, 28, 305, 21);
+    FEditDataPath->setReadOnly(true);
+    FButtonTleFolder = Button(page, "ButtonTleFolder", "Browse...", 224, 54, 81, 25);
+
+    auto* location = Place<QGroupBox>(page, "GroupBoxLocation", 0, 60, 209, 125);
+    location->setTitle(" Location details ");
+    location->setToolTip("Enter location details, click Restart when finished");
+    Label(location, "Latitude", 8, 22);
+    Label(location, "Longitude", 8, 52);
+    Label(location, "Altitude", 8, 76);
+    Label(location, "(metres)", 8, 92);
+    FEditLatitude = Place<QLineEdit>(location, "EditLatitude", 72, 20, 57, 21);
+    FEditLongitude = Place<QLineEdit>(location, "EditLongitude", 72, 50, 57, 21);
+    FEditHeight = Place<QLineEdit>(location, "EditHeight", 72, 80, 49, 21);
+    FButtonUpdateLocation = Button(location, "ButtonUpdateLocation", "Restart", 128, 96, 73, 25);
+    FBitBtnReadZenolithLocn =
+        Button(location, "BitBtnReadZenolithLocn", "From\nZenolith", 136, 16, 65, 45);
+    FBitBtnReadZenolithLocn->setToolTip("Load location details from Zenolith");
+
+    FButtonPortSetup = Button(page, "ButtonPortSetup", "Port setup", 224, 112, 81, 25);
+    auto* rx2 = Place<QLabel>(page, "LabelRX2settings", 228, 140, 81, 73);
+    rx2->setText("RX2 settings: 1200, 8, 1, None, None");
+    rx2->setWordWrap(true);
+    rx2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    FCheckBoxScanWhenIdle = Place<TqmrCheckBox>(page, "CheckBoxScanWhenIdle", 112, 190, 105, 17);
+    FCheckBoxScanWhenIdle->setText("Scan if idle");
+    FCheckBoxScanWhenIdle->setToolTip("Uncheck to stop the RX scanning between passes");
+    FCheckBoxScanWhenIdle->setChecked(DefaultScanWhenIdle);
+    Label(page, "Receiver type", 8, 208)->setObjectName("LabelReceiver");
+    FComboBoxRxType = Place<TqmrComboBox>(page, "ComboBoxRxType", 0, 224, 97, 23);
+    FComboBoxRxType->addItems({"DDE", "R139", "R2FX", "RX2"});
+    FComboBoxRxType->setCurrentIndex(DefaultRxType);
+    FButtonAbout = Button(page, "ButtonAbout", "About...", 224, 224, 81, 25);
+}
+
+void TFormMain::CreatePassTab(QWidget* page) {
+    const auto spin = [&](TSpinEdit edit, const char* name, QWidget* parent, int left, int top) {
+        auto* spinEdit = Place<QSpinBox>(parent, name, left, top, 41, 22);
+        const TSpinRange range = SpinEditRange(edit);
+        spinEdit->setRange(range.Min, range.Max);
+        FSpinEdits[static_cast<int>(edit)] = spinEdit;
+    };
+    RightLabel(page, "Start of pass gap", 140, 18);
+    RightLabel(page, "End of pass gap", 140, 54);
+    Label(page, "seconds", 192, 18);
+    Label(page, "seconds", 192, 54);
+    spin(TSpinEdit::PrePassGap, "SpinEditPrePassGap", page, 144, 16);
+    spin(TSpinEdit::PostPassGap, "SpinEditPostPassGap", page, 144, 52);
+
+    auto* prediction = Place<QGroupBox>(page, "GroupBoxPrediction", 0, 96, 257, 145);
+    prediction->setTitle(" Prediction control ");
+    RightLabel(prediction, "Minimum elevation", 132, 30);
+    Label(prediction, "degrees", 181, 30);
+    RightLabel(prediction, "Predict for", 132, 70);
+    Label(prediction, "days", 181, 70);
+    spin(TSpinEdit::MinElevation, "SpinEditMinElevation", prediction, 136, 27);
+    spin(TSpinEdit::DaysLookahead, "SpinEditDaysLookahead", prediction, 136, 67);
+    FButtonRestart = Button(prediction, "ButtonRestart", "Restart", 176, 112, 73, 25);
+}
+
+void TFormMain::CreateSatellitesTab(QWidget* page) {
+    FStringGridSatList = Place<QTableWidget>(page, "StringGridSatList", 0, 20, 231, 173);
+    FStringGridSatList->setColumnCount(3);
+    FStringGridSatList->setHorizontalHeaderLabels(
+        {" Satellite name ", " Direction ", " Duration "});
+    FStringGridSatList->verticalHeader()->hide();
+    FStringGridSatList->verticalHeader()->setDefaultSectionSize(18);
+    FStringGridSatList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    FButton1 = Button(page, "Button1", "Restart", 240, 168, 73, 25);
+    Label(page, "Col 1:  Direction  N- north,  S - south,  B - both,  X - none", 8, 208);
+    Label(page, "Col 2:  Duration  Required minimum pass in seconds", 8, 224);
+}
+
+void TFormMain::CreateTimerTab(QWidget* page) {
+    Label(page, "Pass list", 8, 4);
+    FListBoxSatelliteList = Place<QListWidget>(page, "ListBoxSatelliteList", 0, 20, 231, 157);
+    FListBoxSatelliteList->setAlternatingRowColors(true);
+
+    auto* group = Place<QGroupBox>(page, "RadioGroupChannel", 236, 4, 80, 213);
+    group->setTitle(" Chan, MHz ");
+    FRadioGroupChannel = group;
+    FChannelButtons = new QButtonGroup(group);
+    const int itemHeight = (213 - 20) / ChannelItemCount;
+    for (int i = 0; i < ChannelItemCount; ++i) {
+        auto* item = Place<QRadioButton>(group, "", 6, 18 + i * itemHeight, 72, itemHeight);
+        FChannelButtons->addButton(item, i);
+    }
+
+    FLED1 = new TLED(page);
+    FLED1->setObjectName("LED1");
+    FLED1->setGeometry(10, 192, 15, 21);
+    auto* panel = Place<QWidget>(page, "Panel1", 32, 178, 146, 49);
+    FLabelUTC = Place<QLabel>(panel, "LabelUTC", 0, 4, 146, 20);
+    FLabelUTC->setText("UTC date/time here");
+    FLabelUTC->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    FLabelNextPass = Place<QLabel>(panel, "LabelNextPass", 0, 24, 146, 20);
+    FLabelNextPass->setText("Next pass here");
+    FLabelNextPass->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    FButtonSkip = Button(page, "ButtonSkip", "S&kip", 184, 192, 41, 25);
+    FButtonSkip->setEnabled(false);
+    FButtonSkip->setToolTip("Skip the currently active pass");
+    FStatusBar1 = Place<QStatusBar>(page, "StatusBar1", 0, 228, 347, 25);
+    FStatusBar1->setSizeGripEnabled(false);
+}
+
+void TFormMain::ConnectHandlers() {
+    connect(&FTimer, &QTimer::timeout, this, [this] { FProgram->TimerTimer(); });
+    connect(FButtonExit, &QPushButton::clicked, this,
+            [this] { Guard([this] { FProgram->ButtonExitClick(); }); });
+    connect(FButtonRestart, &QPushButton::clicked, this,
+            [this] { Guard([this] { FProgram->ButtonRestartClick(); }); });
+    connect(FButton1, &QPushButton::clicked, this,
+            [this] { Guard([this] { FProgram->ButtonRestartClick(); }); });
+    connect(FButtonSkip, &QPushButton::clicked, this,
+            [this] { Guard([this] { FProgram->ButtonSkipClick(); }); });
+    connect(FButtonUpdateLocation, &QPushButton::clicked, this,
+            [this] { Guard([this] { FProgram->ButtonUpdateLocationClick(); }); });
+    connect(FBitBtnReadZenolithLocn, &QPushButton::clicked, this,
+            [this] { Guard([this] { FProgram->ReadZenolithLocation(true); }); });
+    connect(FButtonTleFolder, &QPushButton::clicked, this,
+            [this] { Guard([this] { ButtonTleFolderClick(); }); });
+    connect(FButtonPortSetup, &QPushButton::clicked, this,
+            [this] { Guard([this] { ButtonPortSetupClick(); }); });
+    connect(FButtonAbout, &QPushButton::clicked, this, [this] { FAboutBox->exec(); });
+
+    const auto edit = [this](QLineEdit* control, std::string TControlValues::*value) {
+        connect(control, &QLineEdit::textChanged, this, [this, value](const QString& text) {
+            FProgram->Controls().*value = text.toStdString();
+        });
+    };
+    edit(FEditLatitude, &TControlValues::Latitude);
+    edit(FEditLongitude, &TControlValues::Longitude);
+    edit(FEditHeight, &TControlValues::Height);
+    for (TSpinEdit which : SpinEditOrder) {
+        QSpinBox* spin = FSpinEdits[static_cast<int>(which)];
+        connect(spin, &QSpinBox::textChanged, this, [this, which](const QString& text) {
+            if (!FShowingValues)
+                FProgram->SpinEditChange(which, text.toStdString());
+        });
+        connect(spin, &QSpinBox::editingFinished, this,
+                [this, which] { FProgram->SpinEditExit(which); });
+    }
+
+    connect(FComboBoxRxType, &QComboBox::currentIndexChanged, this,
+            [this](int index) { FProgram->Controls().ReceiverType = index; });
+    connect(FComboBoxRxType, &TqmrComboBox::Click, this,
+            [this](int index) { Guard([this, index] { FProgram->ComboBoxRxTypeChange(index); }); });
+    connect(FCheckBoxScanWhenIdle, &TqmrCheckBox::Click, this, [this](bool checked) {
+        Guard([this, checked] { FProgram->CheckBoxScanWhenIdleClick(checked); });
+    });
+    connect(FChannelButtons, &QButtonGroup::idClicked, this, [this](int index) {
+        Guard([this, index] { FProgram->RadioGroupChannelClick(index); });
+    });
+
+    connect(FStringGridSatList, &QTableWidget::itemChanged, this, [this] { ReadGridRows(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        const auto inGrid = [this](QWidget* widget) {
+            return widget != nullptr &&
+                   (widget == FStringGridSatList || FStringGridSatList->isAncestorOf(widget));
+        };
+        if (inGrid(old) && !inGrid(now))
+            FProgram->StringGridSatListExit();
+    });
+}
+
+void TFormMain::Guard(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    }
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        Guard([this] { FormShow(); });
+}
+
+void TFormMain::FormShow() {
+    FListBoxSatelliteList->setStyleSheet(
+        QString("QListWidget { alternate-background-color: %1; }")
+            .arg(QColor::fromRgb(palette().color(QPalette::Base).rgb() ^ 0x101010).name()));
+    FLabelVersion->setText(Q("Program version: " + FVersionInfoReader.StringByIndex(3)));
+    FLabelVersion->adjustSize();
+    FProgram->Show();
+}
+
+void TFormMain::ButtonTleFolderClick() {
+    const QString folder = FDialogs.ChooseFolder(this, FEditDataPath->text());
+    if (folder.isEmpty())
+        return;
+    FProgram->ButtonTleFolderClick(folder.toStdString());
+}
+
+void TFormMain::ButtonPortSetupClick() {
+    FProgram->ButtonPortSetupClick(*FDialogs.ComSetup);
+}
+
+void TFormMain::ShowPassList() {
+    const TPassList& passList = FProgram->PassList();
+    FListBoxSatelliteList->clear();
+    for (const std::string& line : passList.Lines())
+        FListBoxSatelliteList->addItem(Q(PassDisplayText(line, FLocale)));
+    FListBoxSatelliteList->setCurrentRow(passList.ItemIndex());
+}
+
+void TFormMain::ReadGridRows() {
+    if (FShowingValues)
+        return;
+    const auto cell = [this](int row, int column) {
+        const QTableWidgetItem* item = FStringGridSatList->item(row, column);
+        return item != nullptr ? item->text().toStdString() : std::string();
+    };
+    std::vector<TSatelliteRow> rows;
+    for (int row = 0; row < FStringGridSatList->rowCount(); ++row)
+        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2)});
+    FProgram->Controls().Rows = rows;
+}
+
+void TFormMain::ShowControlValues() {
+    if (!FProgram)
+        return;
+    FShowingValues = true;
+    const TControlValues& controls = FProgram->Controls();
+    FEditDataPath->setText(Q(controls.DataPath));
+    FEditLatitude->setText(Q(controls.Latitude));
+    FEditLongitude->setText(Q(controls.Longitude));
+    FEditHeight->setText(Q(controls.Height));
+    for (TSpinEdit which : SpinEditOrder)
+        FSpinEdits[static_cast<int>(which)]->setValue(FProgram->SpinEditValue(which));
+    FComboBoxRxType->setCurrentIndex(controls.ReceiverType);
+    FCheckBoxScanWhenIdle->setChecked(controls.ScanWhenIdle);
+    FStringGridSatList->setRowCount(static_cast<int>(controls.Rows.size()));
+    for (int row = 0; row < static_cast<int>(controls.Rows.size()); ++row) {
+        const TSatelliteRow& entry = controls.Rows[static_cast<std::size_t>(row)];
+        const std::string* cells[] = {&entry.Name, &entry.Direction, &entry.MinLength};
+        for (int column = 0; column < 3; ++column) {
+            auto* item = new QTableWidgetItem(Q(*cells[column]));
+            if (column == 0) {
+                item->setFlags(Qt::ItemIsEnabled);
+                item->setBackground(palette().button());
+            }
+            FStringGridSatList->setItem(row, column, item);
+        }
+    }
+    FShowingValues = false;
+}
+
+void TFormMain::SetTimerEnabled(bool enabled) {
+    if (enabled)
+        FTimer.start();
+    else
+        FTimer.stop();
+}
+
+void TFormMain::SetTimerInterval(int milliseconds) {
+    FTimer.setInterval(milliseconds);
+}
+
+void TFormMain::ShowMessage(const std::string& text) {
+    FDialogs.ShowBox(this, Lines(text), false);
+}
+
+void TFormMain::ShowError(const std::string& text) {
+    FDialogs.ShowBox(this, Lines(text), true);
+}
+
+void TFormMain::SetCaption(const std::string& caption) {
+    setWindowTitle(Q(caption));
+}
+
+void TFormMain::SetTitle(const std::string& title) {
+    FTitle = Q(title);
+    if (FTrayIcon)
+        FTrayIcon->setToolTip(FTitle);
+}
+
+void TFormMain::SetStatusText(const std::string& text) {
+    FStatusBar1->showMessage(Q(text));
+}
+
+void TFormMain::SetLedColor(TColor color) {
+    FLED1->SetColour(color);
+}
+
+void TFormMain::SetUtcLabel(const std::string& text) {
+    FLabelUTC->setText(Q(text));
+}
+
+void TFormMain::SetNextPassLabel(const std::string& text) {
+    FLabelNextPass->setText(Q(text));
+}
+
+void TFormMain::SetVersionLabelVisible(bool visible) {
+    FLabelVersion->setVisible(visible);
+}
+
+void TFormMain::SetProgressVisible(bool visible) {
+    FProgressBarPass->setVisible(visible);
+}
+
+void TFormMain::SetProgressRange(int maximum) {
+    FProgressBarPass->setRange(0, maximum);
+}
+
+void TFormMain::SetProgressPosition(int position) {
+    FProgressBarPass->setValue(position);
+}
+
+void TFormMain::SetSkipEnabled(bool enabled) {
+    FButtonSkip->setEnabled(enabled);
+}
+
+void TFormMain::ShowBusyCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TFormMain::RestoreCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+void TFormMain::ShowSetupTab() {
+    FPageControl1->setCurrentWidget(FTabSheetSetup);
+}
+
+void TFormMain::ShowTimerTab() {
+    FPageControl1->setCurrentWidget(FTabSheetControl);
+}
+
+void TFormMain::ChannelSelectorChanged() {
+    if (!FProgram)
+        return;
+    const TReceiverControl& receiver = FProgram->Receiver();
+    for (int i = 0; i < ChannelItemCount; ++i)
+        FChannelButtons->button(i)->setText(Q(receiver.ItemText(i)));
+    if (QAbstractButton* selected = FChannelButtons->button(receiver.ChannelIndex()))
+        selected->setChecked(true);
+    FRadioGroupChannel->setToolTip(Lines(receiver.Hint()));
+}
+
+void TFormMain::SetTrackingText(const std::string& text) {
+    FEditDDEstring->setText(Q(text));
+}
+
+void TFormMain::SetTrackingHint(const std::string& hint) {
+    FEditDDEstring->setToolTip(Q(hint));
+}
+
+void TFormMain::SetVersionHint(const std::string& hint) {
+    FLabelVersion->setToolTip(Q(hint));
+}
+
+void TFormMain::SetPortHint(const std::string& hint) {
+    FButtonPortSetup->setToolTip(Q(hint));
+}
+
+int TFormMain::WindowState() const {
+    if (isMinimized())
+        return 1;
+    return isMaximized() ? 2 : 0;
+}
+
+std::vector<TScreenArea> TFormMain::WorkAreas() const {
+    std::vector<TScreenArea> areas;
+    QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary != nullptr) {
+        screens.removeAll(primary);
+        screens.prepend(primary);
+    }
+    for (const QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.left(), area.top(), area.width(), area.height()});
+    }
+    return areas;
+}
+
+} // namespace kestrune

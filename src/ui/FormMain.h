@@ -1,0 +1,165 @@
+#pragma once
+// The main window: one fixed-size window with four tabs (setup, pass settings, satellites,
+// timer) over the program core. Its handlers are a few lines each that call the core; what the
+// core shows arrives through IProgramView.
+
+#include "Program.h"
+#include "VersionInfoReader.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTableWidget;
+
+namespace kestrune {
+
+class TAboutBoxQmr1;
+class TLED;
+class TqmrCheckBox;
+class TqmrComboBox;
+
+// The dialogs the window opens, replaceable so that tests can answer them.
+struct TFormMainDialogs {
+    // A message box: the program's own message, or the error report.
+    std::function<void(QWidget* parent, const QString& text, bool error)> ShowBox;
+    // The folder dialog: the chosen folder, or an empty text when the user cancels.
+    std::function<QString(QWidget* parent, const QString& start)> ChooseFolder;
+    // The port setup dialog; null for the window's own.
+    IComSetupView* ComSetup = nullptr;
+};
+
+class TFormMain final : public QWidget, public IProgramView, private IFormPlacement {
+    Q_OBJECT
+public:
+    // Loads the persisted controls, then creates the program core (the window's creation).
+    explicit TFormMain(const TProgramEnvironment& environment, TFormMainDialogs dialogs = {});
+    // Ends the program core (lowering RTS, closing the port, writing the settings), then the
+    // persisted controls write theirs.
+    ~TFormMain() override;
+
+    TProgram& Program() { return *FProgram; }
+    // The application's title (the text of a taskbar button; the tray icon's tool tip).
+    const QString& Title() const { return FTitle; }
+    QTimer& Timer() { return FTimer; }
+    TAboutBoxQmr1& AboutBox() { return *FAboutBox; }
+
+    // IProgramView
+    void SetTimerEnabled(bool enabled) override;
+    void SetTimerInterval(int milliseconds) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    void CloseMainWindow() override { close(); }
+    void SetCaption(const std::string& caption) override;
+    void SetTitle(const std::string& title) override;
+    void SetStatusText(const std::string& text) override;
+    void SetLedColor(TColor color) override;
+    void SetUtcLabel(const std::string& text) override;
+    void SetNextPassLabel(const std::string& text) override;
+    void SetVersionLabelVisible(bool visible) override;
+    void SetProgressVisible(bool visible) override;
+    void SetProgressRange(int maximum) override;
+    void SetProgressPosition(int position) override;
+    void SetSkipEnabled(bool enabled) override;
+    void ShowBusyCursor() override;
+    void RestoreCursor() override;
+    void ShowSetupTab() override;
+    void ShowTimerTab() override;
+    void ChannelSelectorChanged() override;
+    void SetTrackingText(const std::string& text) override;
+    void SetTrackingHint(const std::string& hint) override;
+    void SetVersionHint(const std::string& hint) override;
+    void SetPortHint(const std::string& hint) override;
+    void ShowControlValues() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateSetupTab(QWidget* page);
+    void CreatePassTab(QWidget* page);
+    void CreateSatellitesTab(QWidget* page);
+    void CreateTimerTab(QWidget* page);
+    void ConnectHandlers();
+    // Runs a handler; what it throws goes to the error report.
+    void Guard(const std::function<void()>& handler);
+    void FormShow();
+    void ButtonTleFolderClick();
+    void ButtonPortSetupClick();
+    void ShowPassList();
+    void ReadGridRows();
+
+    // IFormPlacement
+    int WindowState() const override;
+    int Left() const override { return frameGeometry().left(); }
+    int Top() const override { return frameGeometry().top(); }
+    int Width() const override { return frameGeometry().width(); }
+    int Height() const override { return frameGeometry().height(); }
+    int ClientWidth() const override { return width(); }
+    int ClientHeight() const override { return height(); }
+    void SetLeft(int left) override { move(left, pos().y()); }
+    void SetTop(int top) override { move(pos().x(), top); }
+    std::vector<TScreenArea> WorkAreas() const override;
+
+    TFormMainDialogs FDialogs;
+    const TLocaleInfo& FLocale;
+    std::unique_ptr<IComSetupView> FOwnComSetup;
+    QTimer FTimer;
+    QString FTitle;
+    TVersionInfoReader FVersionInfoReader;
+    bool FShowingValues = false;
+
+    QTabWidget* FPageControl1 = nullptr;
+    QWidget* FTabSheetSetup = nullptr;
+    QWidget* FTabSheetControl = nullptr;
+    QLineEdit* FEditDDEstring = nullptr;
+    QLabel* FLabelVersion = nullptr;
+    QProgressBar* FProgressBarPass = nullptr;
+    QPushButton* FButtonExit = nullptr;
+
+    QLineEdit* FEditDataPath = nullptr;
+    QPushButton* FButtonTleFolder = nullptr;
+    QLineEdit* FEditLatitude = nullptr;
+    QLineEdit* FEditLongitude = nullptr;
+    QLineEdit* FEditHeight = nullptr;
+    QPushButton* FButtonUpdateLocation = nullptr;
+    QPushButton* FBitBtnReadZenolithLocn = nullptr;
+    QPushButton* FButtonPortSetup = nullptr;
+    TqmrCheckBox* FCheckBoxScanWhenIdle = nullptr;
+    TqmrComboBox* FComboBoxRxType = nullptr;
+    QPushButton* FButtonAbout = nullptr;
+
+    QSpinBox* FSpinEdits[4] = {};
+    QPushButton* FButtonRestart = nullptr;
+
+    QTableWidget* FStringGridSatList = nullptr;
+    QPushButton* FButton1 = nullptr;
+
+    QListWidget* FListBoxSatelliteList = nullptr;
+    QWidget* FRadioGroupChannel = nullptr;
+    QButtonGroup* FChannelButtons = nullptr;
+    TLED* FLED1 = nullptr;
+    QLabel* FLabelUTC = nullptr;
+    QLabel* FLabelNextPass = nullptr;
+    QPushButton* FButtonSkip = nullptr;
+    QStatusBar* FStatusBar1 = nullptr;
+    QSystemTrayIcon* FTrayIcon = nullptr;
+
+    TAboutBoxQmr1* FAboutBox = nullptr;
+    std::unique_ptr<TProgram> FProgram;
+};
+
+} // namespace kestrune

@@ -1,0 +1,116 @@
+// Kestrune: the window. The tracking server starts first and stops last; the window owns the
+// rest for the whole run.
+
+#include "DebugTrace.h"
+#include "EventWait.h"
+#include "Executable.h"
+#include "FormMain.h"
+#include "GuiDispatcher.h"
+#include "ModuleLoader.h"
+#include "RegistryFile.h"
+#include "SerialDeviceFactory.h"
+#include "SystemClock.h"
+#include "SystemLocale.h"
+#include "TrackingDriver.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <csignal>
+#include <iostream>
+#include <optional>
+
+using namespace kestrune;
+
+namespace {
+
+const char* const Help = R"(Usage: Kestrune [--help | --version | --clock-start YYYYMMDDhhmmss]
+
+The Kestrune weather-satellite station window. Settings are kept in
+  ${XDG_CONFIG_HOME:-~/.config}/Quillmere/HKEY_CURRENT_USER.reg
+the schedule file in
+  ${XDG_STATE_HOME:-~/.local/state}/Quillmere/Kestrune/Schedule.txt
+and the tracking string is served on $XDG_RUNTIME_DIR/Kestrune/Tracking.sock.
+SIGTERM, SIGINT and SIGHUP close the window as its Exit button does.
+
+--clock-start runs the program's clock from the given UTC time on instead of
+the system's (a demonstration on old element sets); never use it on a station.
+)";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::optional<TDateTime> clockStart;
+    const std::string option = argc > 1 ? argv[1] : "";
+    if (option == "--help" || option == "-h") {
+        std::cout << Help;
+        return 0;
+    }
+    if (option == "--version") {
+        std::cout << "Kestrune " << KESTRUNE_VERSION << '\n';
+        return 0;
+    }
+    if (option == "--clock-start" && argc == 3) {
+        clockStart = ParseCompact(argv[2]);
+        if (!clockStart) {
+            std::cerr << "Kestrune: --clock-start: '" << argv[2]
+                      << "' is not a UTC time as YYYYMMDDhhmmss\n";
+            return 2;
+        }
+    } else if (argc > 1) {
+        std::cerr << "Kestrune: unknown option '" << option << "' (see --help)\n";
+        return 2;
+    }
+
+    // Before any thread starts, so that every thread leaves the signals to the descriptor.
+    TSignalWatch stopSignals{SIGHUP, SIGTERM, SIGINT};
+    QApplication application(argc, argv);
+    application.setApplicationName("Kestrune");
+    const TSystemClock systemClock;
+    const TShiftedClock clock(systemClock, clockStart.value_or(systemClock.UtcNow()));
+    TSystemSleeper sleeper;
+    const TLocaleInfo locale = SystemLocaleInfo();
+    TFileRegistry registry(DefaultRegistryFolder());
+
+    std::unique_ptr<TTrackingSocketServer> server;
+    try {
+        server = std::make_unique<TTrackingSocketServer>(
+            "Kestrune", locale, TTrackingSocketServer::DefaultSocketFolder("Kestrune"));
+    } catch (const std::exception& error) {
+        std::cerr << "Kestrune: " << error.what() << '\n';
+        QMessageBox::critical(nullptr, "Kestrune", QString::fromStdString(error.what()));
+        return 1;
+    }
+    TTrackingDriver tracking(*server);
+    TQueuedGuiDispatcher dispatcher([&] {
+        QMetaObject::invokeMethod(
+            &application, [&dispatcher] { dispatcher.ServePending(); }, Qt::QueuedConnection);
+    });
+    TSerialDeviceFactory devices(clock);
+    TStderrDebugTrace trace;
+    const std::filesystem::path module = ExecutableDir() / SatellitesModuleName;
+    const TProgramEnvironment environment{{registry, [] { return ExecutablePath().string(); }},
+                                          clock,
+                                          sleeper,
+                                          locale,
+                                          tracking,
+                                          devices,
+                                          dispatcher,
+                                          trace,
+                                          [module] { return ConnectSatellites(module); },
+                                          ExecutableDir().string(),
+                                          ScheduleFilePath()};
+
+    int status = 0;
+    {
+        TFormMain form(environment);
+        QSocketNotifier signalNotifier(stopSignals.Fd(), QSocketNotifier::Read);
+        QObject::connect(&signalNotifier, &QSocketNotifier::activated, &form, [&] {
+            if (!stopSignals.Take().empty())
+                form.close();
+        });
+        form.show();
+        status = application.exec();
+    }
+    return status;
+}
