@@ -24,6 +24,7 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -112,7 +113,11 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainDialogs di
                    Qt::WindowCloseButtonHint);
     setFixedSize(364, 354);
     move(192, 107);
-    setFont(QApplication::font());
+    // The layout is in pixels, made for an 8-point font: the desktop's font family at that size
+    // keeps every text inside its control whatever size the desktop uses.
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    setFont(font);
     CreateControls();
 
     // The controls that keep their own settings read them as the window finishes loading.
@@ -206,10 +211,12 @@ void TFormMain::CreateSetupTab(QWidget* page) {
     FCheckBoxScanWhenIdle->setText("Scan if idle");
     FCheckBoxScanWhenIdle->setToolTip("Uncheck to stop the RX scanning between passes");
     FCheckBoxScanWhenIdle->setChecked(DefaultScanWhenIdle);
+    FCheckBoxScanWhenIdle->SetNamedAs("ScanWhenIdle");
     Label(page, "Receiver type", 8, 208)->setObjectName("LabelReceiver");
     FComboBoxRxType = Place<TqmrComboBox>(page, "ComboBoxRxType", 0, 224, 97, 23);
     FComboBoxRxType->addItems({"DDE", "R139", "R2FX", "RX2"});
     FComboBoxRxType->setCurrentIndex(DefaultRxType);
+    FComboBoxRxType->SetNamedAs("RxType");
     FButtonAbout = Button(page, "ButtonAbout", "About...", 224, 224, 81, 25);
 }
 
@@ -245,7 +252,13 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
         {" Satellite name ", " Direction ", " Duration "});
     FStringGridSatList->verticalHeader()->hide();
     FStringGridSatList->verticalHeader()->setDefaultSectionSize(18);
-    FStringGridSatList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Each column as wide as its heading, with the header's own margins.
+    const int margins = 2 * FStringGridSatList->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    for (int column = 0; column < 3; ++column) {
+        const QString heading = FStringGridSatList->horizontalHeaderItem(column)->text();
+        FStringGridSatList->setColumnWidth(
+            column, FStringGridSatList->fontMetrics().horizontalAdvance(heading) + 5 + margins);
+    }
     FButton1 = Button(page, "Button1", "Restart", 240, 168, 73, 25);
     Label(page, "Col 1:  Direction  N- north,  S - south,  B - both,  X - none", 8, 208);
     Label(page, "Col 2:  Duration  Required minimum pass in seconds", 8, 224);
@@ -521,6 +534,7 @@ void TFormMain::ChannelSelectorChanged() {
 
 void TFormMain::SetTrackingText(const std::string& text) {
     FEditDDEstring->setText(Q(text));
+    FEditDDEstring->setCursorPosition(0); // show the frequency, not the end
 }
 
 void TFormMain::SetTrackingHint(const std::string& hint) {

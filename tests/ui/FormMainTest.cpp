@@ -1,0 +1,294 @@
+// The main window over the program core, with an in-memory registry, a fake orbit component,
+// a clock the test moves, and the port on a spied loop-back device.
+
+#include "FormMain.h"
+
+#include "ComPort.h"
+#include "DebugTrace.h"
+#include "FakeClock.h"
+#include "FakeSatellites.h"
+#include "GuiDispatcher.h"
+#include "Led.h"
+#include "MemoryRegistry.h"
+#include "SerialDeviceFactory.h"
+#include "TempDir.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+class TClockSleeper final : public ISleeper {
+public:
+    explicit TClockSleeper(test::TFakeClock& clock) : FClock(clock) {}
+    void Sleep(int milliseconds) override { FClock.AdvanceSeconds(milliseconds / 1000.0); }
+
+private:
+    test::TFakeClock& FClock;
+};
+
+class TRecordingTracking final : public ITrackingServer {
+public:
+    std::vector<std::string> Texts;
+    void SetItemText(const std::string& text) override { Texts.push_back(text); }
+};
+
+class TAnsweringSetup final : public IComSetupView {
+public:
+    int Shown = 0;
+    bool ShowModal(TComSetupForm&) override {
+        ++Shown;
+        return false;
+    }
+};
+
+class FormMainTest : public ::testing::Test {
+protected:
+    const TDateTime Start = EncodeDateTime(2026, 12, 8, 10, 0, 0);
+    test::TFakeClock Clock{Start};
+    TClockSleeper Sleeper{Clock};
+    TLocaleInfo Locale;
+    TMemoryRegistry Registry;
+    TSettingsContext Settings{Registry, [] { return std::string("/opt/kestrune/Kestrune"); }};
+    test::TFakeSatellites Component;
+    TRecordingTracking Tracking;
+    TSerialDeviceFactory Devices{Clock};
+    TQueuedGuiDispatcher Dispatcher;
+    TStderrDebugTrace Trace;
+    test::TTempDir Dir;
+    TAnsweringSetup Setup;
+    QString ChosenFolder;
+    std::vector<std::string> Messages, Errors;
+
+    std::unique_ptr<TFormMain> Open() {
+        const TProgramEnvironment environment{Settings,
+                                              Clock,
+                                              Sleeper,
+                                              Locale,
+                                              Tracking,
+                                              Devices,
+                                              Dispatcher,
+                                              Trace,
+                                              [this] { return test::WrapFake(Component); },
+                                              "/opt/kestrune",
+                                              Dir.Path() / "Schedule.txt"};
+        TFormMainDialogs dialogs;
+        dialogs.ShowBox = [this](QWidget*, const QString& text, bool error) {
+            (error ? Errors : Messages).push_back(text.toStdString());
+        };
+        dialogs.ChooseFolder = [this](QWidget*, const QString&) { return ChosenFolder; };
+        dialogs.ComSetup = &Setup;
+        auto form = std::make_unique<TFormMain>(environment, dialogs);
+        form->show();
+        return form;
+    }
+
+    template <typename T> static T* Find(TFormMain& form, const char* name) {
+        T* control = form.findChild<T*>(name);
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    static std::string Text(TFormMain& form, const char* name) {
+        return Find<QLineEdit>(form, name)->text().toStdString();
+    }
+    static void SetText(TFormMain& form, const char* name, const char* text) {
+        Find<QLineEdit>(form, name)->setText(text);
+    }
+
+    void Store(const char* name, int value) {
+        TRegistryInteger setting(Settings, name);
+        setting.Value = value;
+    }
+    void Store(const char* name, const std::string& value) {
+        TRegistryString setting(Settings, name);
+        setting.Value = value;
+    }
+    std::string StoredString(const char* name) {
+        return TRegistryString(Settings, name, "<none>").Value;
+    }
+    int StoredInteger(const char* name) { return TRegistryInteger(Settings, name, -999).Value; }
+    void StorePort(const std::string& port) {
+        TComPort comPort("ComPortControl", {Devices, Dispatcher, Trace, Registry});
+        comPort.SetPort(port);
+        comPort.StoreSettings(TStorageKind::Registry, PortSettingsPath);
+    }
+};
+
+TEST_F(FormMainTest, FirstStartShowsTheDefaultsAndAsksForThePort) {
+    auto form = Open();
+    EXPECT_EQ(Text(*form, "EditLatitude"), "55.9");
+    EXPECT_EQ(Text(*form, "EditLongitude"), "-3.2");
+    EXPECT_EQ(Text(*form, "EditHeight"), "180");
+    const char* spins[] = {"SpinEditPrePassGap", "SpinEditPostPassGap", "SpinEditMinElevation",
+                           "SpinEditDaysLookahead"};
+    std::vector<int> values;
+    for (const char* name : spins)
+        values.push_back(Find<QSpinBox>(*form, name)->value());
+    EXPECT_EQ(values, (std::vector<int>{10, 10, 2, 21}));
+    // No stored port: the attempt to open it names no port; then the type becomes RX2, and
+    // with no data folder the component's data are not usable.
+    EXPECT_EQ(Messages,
+              (std::vector<std::string>{"Error opening: ",
+                                        "Please select a path for the 2-line orbital data"}));
+    EXPECT_EQ(Find<QComboBox>(*form, "ComboBoxRxType")->currentText(), "RX2");
+    EXPECT_FALSE(form->Timer().isActive());
+    EXPECT_EQ(Find<QPushButton>(*form, "ButtonPortSetup")->toolTip(), " at 9600 baud");
+    EXPECT_EQ(Find<QLabel>(*form, "LabelVersion")->toolTip(), "DLL version: 9.8.7");
+    EXPECT_EQ(form->Title(), "Kestrune");
+    EXPECT_TRUE(Errors.empty());
+
+    // Closing writes every setting.
+    form.reset();
+    EXPECT_EQ(StoredString("ObsLatitude"), "55.9");
+    EXPECT_EQ(StoredString("ObsHeight"), "180");
+    EXPECT_EQ(StoredInteger("DaysLookAhead"), 21);
+    EXPECT_EQ(StoredString("TleDataPath"), "");
+    EXPECT_EQ(StoredString("SatList"), R"("NOAA_19,N,720","NOAA_18,N,720","NOAA_15,S,720")");
+    EXPECT_EQ(StoredInteger("FormClientWidth"), 364);
+    EXPECT_EQ(StoredInteger("FormClientHeight"), 354);
+    EXPECT_EQ(TRegistryBoolean(Settings, "ScanWhenIdle", false).Value, true);
+}
+
+TEST_F(FormMainTest, StoredValuesOutsideTheSpinRangesAreClampedAndStored) {
+    Store("DaysLookAhead", 40);
+    Store("PrePassGap", 1);
+    auto form = Open();
+    EXPECT_EQ(Find<QSpinBox>(*form, "SpinEditDaysLookahead")->value(), 28);
+    EXPECT_EQ(Find<QSpinBox>(*form, "SpinEditPrePassGap")->value(), 2);
+    form.reset();
+    EXPECT_EQ(StoredInteger("DaysLookAhead"), 28);
+    EXPECT_EQ(StoredInteger("PrePassGap"), 2);
+}
+
+TEST_F(FormMainTest, LocationRestartFallsBackForTextsThatAreNoNumbers) {
+    Store("TleDataPath", std::string("/data/tle/"));
+    auto form = Open();
+    ASSERT_TRUE(form->Timer().isActive());
+    SetText(*form, "EditLatitude", "north");
+    SetText(*form, "EditLongitude", "-3.25");
+    SetText(*form, "EditHeight", "");
+    Find<QPushButton>(*form, "ButtonUpdateLocation")->click();
+    EXPECT_EQ(Text(*form, "EditLatitude"), "55.905");
+    EXPECT_EQ(Text(*form, "EditLongitude"), "-3.25");
+    EXPECT_EQ(Text(*form, "EditHeight"), "150");
+    // The next tick rebuilds the pass list for the new place.
+    form->Program().TimerTimer();
+    EXPECT_DOUBLE_EQ(Component.LatitudeDeg, 55.905);
+    EXPECT_DOUBLE_EQ(Component.HeightM, 150);
+    form.reset();
+    EXPECT_EQ(StoredString("ObsLatitude"), "55.905");
+    EXPECT_EQ(StoredString("ObsHeight"), "150");
+}
+
+TEST_F(FormMainTest, ChosenFolderGetsItsDelimiterAndRestarts) {
+    auto form = Open();
+    ASSERT_FALSE(form->Timer().isActive());
+    ChosenFolder = "/srv/tle";
+    Find<QPushButton>(*form, "ButtonTleFolder")->click();
+    EXPECT_EQ(Text(*form, "EditDataPath"), "/srv/tle/");
+    EXPECT_EQ(Component.DataPath, "/srv/tle/");
+    EXPECT_TRUE(form->Timer().isActive());
+    ChosenFolder = "/";
+    Find<QPushButton>(*form, "ButtonTleFolder")->click();
+    EXPECT_EQ(Text(*form, "EditDataPath"), "/");
+    ChosenFolder = ""; // cancelled
+    Find<QPushButton>(*form, "ButtonTleFolder")->click();
+    EXPECT_EQ(Text(*form, "EditDataPath"), "/");
+    form.reset();
+    EXPECT_EQ(StoredString("TleDataPath"), "/");
+}
+
+TEST_F(FormMainTest, PortSetupWithThePortClosedStoresAndKeepsItClosed) {
+    Store("RxType", RxDde);
+    Store("TleDataPath", std::string("/data/tle/"));
+    StorePort("loop://");
+    std::unique_ptr<IRegistryKey> ports; // the machine's port list, empty
+    ASSERT_EQ(Registry.CreateKey(TRootKey::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM",
+                                 KeyAllAccess, ports),
+              ErrorSuccess);
+    auto form = Open();
+    EXPECT_TRUE(Messages.empty()) << Messages.front(); // DDE: no attempt to open the port
+    EXPECT_FALSE(form->Program().Port().Connected());
+    Find<QPushButton>(*form, "ButtonPortSetup")->click();
+    EXPECT_EQ(Setup.Shown, 1);
+    EXPECT_TRUE(Errors.empty()) << Errors.front();
+    EXPECT_FALSE(form->Program().Port().Connected());
+    EXPECT_EQ(Find<QPushButton>(*form, "ButtonPortSetup")->toolTip(), "loop:// at 9600 baud");
+    std::unique_ptr<IRegistryKey> key;
+    EXPECT_EQ(Registry.OpenKey(TRootKey::CurrentUser,
+                               "Software\\Quillmere\\Kestrune\\ComPortControl", KeyRead, key),
+              ErrorSuccess);
+}
+
+TEST_F(FormMainTest, AWholePassThroughTheWindow) {
+    const std::string spyLog = (Dir.Path() / "port.log").string();
+    StorePort("spy://loop://?file=" + spyLog);
+    Store("RxType", RxRx2);
+    Store("TleDataPath", std::string("/data/tle/"));
+    Store("PrePassGap", 3);
+    Store("PostPassGap", 2);
+    // NOAA 19 rises 20 s after the start for 5 s.
+    Component.Passes["NOAA 19"] = "\"20261208100020 N 40 120 5 NOAA 19\"";
+    auto form = Open();
+    ASSERT_TRUE(Messages.empty()) << Messages.front();
+    ASSERT_TRUE(form->Timer().isActive());
+    auto* status = Find<QStatusBar>(*form, "StatusBar1");
+    auto* dde = Find<QLineEdit>(*form, "EditDDEstring");
+    auto* skip = Find<QPushButton>(*form, "ButtonSkip");
+    auto* led = Find<TLED>(*form, "LED1");
+
+    const auto tickAt = [&](int second) {
+        Clock.Set(Start + second * OneSecond);
+        form->Program().TimerTimer();
+    };
+    tickAt(0); // builds the pass list
+    EXPECT_EQ(form->findChild<QLabel*>("LabelNextPass")->text(), "Next pass: 10:00:20 UTC");
+    EXPECT_EQ(form->Timer().interval(), 1000);
+    std::vector<std::string> titles;
+    for (int second = 1; second <= 30; ++second) {
+        tickAt(second);
+        titles.push_back(form->windowTitle().toStdString());
+        if (second == 22) {
+            EXPECT_EQ(status->currentMessage(), "  Receiving NOAA 19 northbound,  4s left");
+            EXPECT_EQ(dde->text(), "UP0 DN137100000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 19");
+            EXPECT_EQ(led->Colour(), ClLime);
+            EXPECT_TRUE(skip->isEnabled());
+            EXPECT_EQ(form->Title(), "NOAA 19 (4s)");
+        }
+    }
+    // Seen 3 s before the start, then three seconds of pause; reception begins the tick after.
+    EXPECT_EQ(titles[16], "RX channel 0"); // second 17
+    EXPECT_EQ(titles[17], "Kestrune -  Pausing before signal 2s");
+    EXPECT_EQ(titles[19], "Kestrune -  Pausing before signal 0s");
+    EXPECT_EQ(titles[20], "NOAA 19 pass");
+    EXPECT_EQ(titles[29], "RX scanning...");
+    EXPECT_FALSE(skip->isEnabled());
+    EXPECT_TRUE(Errors.empty());
+
+    form.reset();
+    const std::string log = test::ReadFileBytes(spyLog);
+    // Scan at the build, standby twice when the pass is seen, scan and channel 1 twice at its
+    // start, standby twice after it, scan twice at the end of the pause; RTS high once a second
+    // while receiving, low at the start, through the pause after the pass and at the close.
+    std::vector<std::string> events;
+    for (std::size_t at = 0; (at = log.find(' ', at)) != std::string::npos;) {
+        const std::size_t end = log.find('\n', at);
+        events.push_back(log.substr(at + 1, end - at - 1));
+        at = end;
+    }
+    const std::vector<std::string> expected{
+        "RTS 0",        "WRITE \"S\"",  "WRITE \"F0\"", "WRITE \"F0\"", "WRITE \"S\"",
+        "WRITE \"F1\"", "WRITE \"F1\"", "RTS 1",        "RTS 1",        "RTS 1",
+        "RTS 1",        "RTS 1",        "WRITE \"F0\"", "WRITE \"F0\"", "RTS 0",
+        "RTS 0",        "RTS 0",        "WRITE \"S\"",  "WRITE \"S\"",  "RTS 0"};
+    EXPECT_EQ(events, expected) << log;
+}
+
+} // namespace
+} // namespace kestrune
