@@ -5,7 +5,7 @@
 #include "FakeClock.h"
 #include "FakeSatellites.h"
 #include "PassSequencer.h"
-#include "TrackingServer.h"
+#include "FakeTrackingServer.h"
 
 #include <functional>
 #include <memory>
@@ -107,21 +107,6 @@ public:
 private:
     const TFakeClock& FClock;
     TDateTime FOrigin;
-};
-
-class TFakeSleeper final : public ISleeper {
-public:
-    explicit TFakeSleeper(TFakeClock& clock) : FClock(clock) {}
-    void Sleep(int milliseconds) override { FClock.AdvanceSeconds(milliseconds / 1000.0); }
-
-private:
-    TFakeClock& FClock;
-};
-
-class TFakeTrackingServer final : public ITrackingServer {
-public:
-    std::vector<std::string> Texts;
-    void SetItemText(const std::string& text) override { Texts.push_back(text); }
 };
 
 struct TFakeStation {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DateTime.h"
+#include "ReceiverControl.h"
 
 namespace kestrune::test {
 
@@ -14,6 +15,16 @@ public:
 
 private:
     TDateTime FNow;
+};
+
+// Sleeping moves the fake clock on.
+class TFakeSleeper final : public ISleeper {
+public:
+    explicit TFakeSleeper(TFakeClock& clock) : FClock(clock) {}
+    void Sleep(int milliseconds) override { FClock.AdvanceSeconds(milliseconds / 1000.0); }
+
+private:
+    TFakeClock& FClock;
 };
 
 } // namespace kestrune::test

@@ -7,6 +7,7 @@
 #include "DebugTrace.h"
 #include "FakeClock.h"
 #include "FakeSatellites.h"
+#include "FakeTrackingServer.h"
 #include "GuiDispatcher.h"
 #include "Led.h"
 #include "MemoryRegistry.h"
@@ -14,6 +15,8 @@
 #include "TempDir.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,21 +26,6 @@
 
 namespace kestrune {
 namespace {
-
-class TClockSleeper final : public ISleeper {
-public:
-    explicit TClockSleeper(test::TFakeClock& clock) : FClock(clock) {}
-    void Sleep(int milliseconds) override { FClock.AdvanceSeconds(milliseconds / 1000.0); }
-
-private:
-    test::TFakeClock& FClock;
-};
-
-class TRecordingTracking final : public ITrackingServer {
-public:
-    std::vector<std::string> Texts;
-    void SetItemText(const std::string& text) override { Texts.push_back(text); }
-};
 
 class TAnsweringSetup final : public IComSetupView {
 public:
@@ -52,12 +40,12 @@ class FormMainTest : public ::testing::Test {
 protected:
     const TDateTime Start = EncodeDateTime(2026, 12, 8, 10, 0, 0);
     test::TFakeClock Clock{Start};
-    TClockSleeper Sleeper{Clock};
+    test::TFakeSleeper Sleeper{Clock};
     TLocaleInfo Locale;
     TMemoryRegistry Registry;
     TSettingsContext Settings{Registry, [] { return std::string("/opt/kestrune/Kestrune"); }};
     test::TFakeSatellites Component;
-    TRecordingTracking Tracking;
+    test::TFakeTrackingServer Tracking;
     TSerialDeviceFactory Devices{Clock};
     TQueuedGuiDispatcher Dispatcher;
     TStderrDebugTrace Trace;
@@ -226,6 +214,14 @@ TEST_F(FormMainTest, PortSetupWithThePortClosedStoresAndKeepsItClosed) {
               ErrorSuccess);
 }
 
+TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
+    Store("FormLeft", -5000);
+    Store("FormTop", -5000);
+    auto form = Open();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(form->frameGeometry())) << form->frameGeometry().x();
+}
+
 TEST_F(FormMainTest, AWholePassThroughTheWindow) {
     const std::string spyLog = (Dir.Path() / "port.log").string();
     StorePort("spy://loop://?file=" + spyLog);
@@ -257,6 +253,7 @@ TEST_F(FormMainTest, AWholePassThroughTheWindow) {
         if (second == 22) {
             EXPECT_EQ(status->currentMessage(), "  Receiving NOAA 19 northbound,  4s left");
             EXPECT_EQ(dde->text(), "UP0 DN137100000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 19");
+            EXPECT_EQ(Tracking.Texts.back(), dde->text().toStdString());
             EXPECT_EQ(led->Colour(), ClLime);
             EXPECT_TRUE(skip->isEnabled());
             EXPECT_EQ(form->Title(), "NOAA 19 (4s)");
