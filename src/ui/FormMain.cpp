@@ -221,27 +221,26 @@ void TFormMain::CreateSetupTab(QWidget* page) {
 }
 
 void TFormMain::CreatePassTab(QWidget* page) {
-    const auto spin = [&](TSpinEdit edit, const char* name, QWidget* parent, int left, int top) {
+    // A spin edit with its caption ending just before it and its unit after it.
+    const auto spin = [&](TSpinEdit edit, const char* name, QWidget* parent, int left, int top,
+                          const QString& caption, const QString& unit, int unitLeft) {
+        RightLabel(parent, caption, left - 4, top + 2);
+        Label(parent, unit, unitLeft, top + 2);
         auto* spinEdit = Place<QSpinBox>(parent, name, left, top, 41, 22);
         const TSpinRange range = SpinEditRange(edit);
         spinEdit->setRange(range.Min, range.Max);
         FSpinEdits[static_cast<int>(edit)] = spinEdit;
     };
-    RightLabel(page, "Start of pass gap", 140, 18);
-    RightLabel(page, "End of pass gap", 140, 54);
-    Label(page, "seconds", 192, 18);
-    Label(page, "seconds", 192, 54);
-    spin(TSpinEdit::PrePassGap, "SpinEditPrePassGap", page, 144, 16);
-    spin(TSpinEdit::PostPassGap, "SpinEditPostPassGap", page, 144, 52);
-
+    spin(TSpinEdit::PrePassGap, "SpinEditPrePassGap", page, 144, 16, "Start of pass gap", "seconds",
+         192);
+    spin(TSpinEdit::PostPassGap, "SpinEditPostPassGap", page, 144, 52, "End of pass gap", "seconds",
+         192);
     auto* prediction = Place<QGroupBox>(page, "GroupBoxPrediction", 0, 96, 257, 145);
     prediction->setTitle(" Prediction control ");
-    RightLabel(prediction, "Minimum elevation", 132, 30);
-    Label(prediction, "degrees", 181, 30);
-    RightLabel(prediction, "Predict for", 132, 70);
-    Label(prediction, "days", 181, 70);
-    spin(TSpinEdit::MinElevation, "SpinEditMinElevation", prediction, 136, 27);
-    spin(TSpinEdit::DaysLookahead, "SpinEditDaysLookahead", prediction, 136, 67);
+    spin(TSpinEdit::MinElevation, "SpinEditMinElevation", prediction, 136, 27, "Minimum elevation",
+         "degrees", 181);
+    spin(TSpinEdit::DaysLookahead, "SpinEditDaysLookahead", prediction, 136, 67, "Predict for",
+         "days", 181);
     FButtonRestart = Button(prediction, "ButtonRestart", "Restart", 176, 112, 73, 25);
 }
 

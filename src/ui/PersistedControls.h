@@ -11,64 +11,81 @@
 
 namespace kestrune {
 
-class TqmrComboBox final : public QComboBox, private IComboBoxView {
+// What both controls share: the value name, the logic object, and the click handler that is
+// detached while a stored value is applied.
+template <typename TWidget, typename TView, typename TLogic>
+class TPersistedWidget : public TWidget, protected TView {
+public:
+    explicit TPersistedWidget(QWidget* parent) : TWidget(parent) {}
+
+    QString NamedAs() const {
+        return FPersisted ? QString::fromStdString(FPersisted->NamedAs()) : FNamedAs;
+    }
+    void SetNamedAs(const QString& namedAs) {
+        FNamedAs = namedAs;
+        if (FPersisted)
+            FPersisted->SetNamedAs(namedAs.toStdString());
+    }
+    // Reads the stored value and applies it without the click handler running.
+    void Loaded(const TSettingsContext& settings) {
+        if (FPersisted)
+            return;
+        FPersisted = std::make_unique<TLogic>(settings, static_cast<TView&>(*this));
+        FPersisted->SetNamedAs(FNamedAs.toStdString());
+        FPersisted->Loaded();
+    }
+
+protected:
+    // Writes the setting. The control's destructor calls it, while the control still answers
+    // for its state and items.
+    void Release() { FPersisted.reset(); }
+    bool ClickAttached() const { return FClickAttached; }
+    TLogic* Persisted() const { return FPersisted.get(); }
+
+private:
+    std::string ComponentName() const override { return this->objectName().toStdString(); }
+    void DetachClickHandler() override { FClickAttached = false; }
+    void AttachClickHandler() override { FClickAttached = true; }
+
+    QString FNamedAs;
+    bool FClickAttached = true;
+    std::unique_ptr<TLogic> FPersisted;
+};
+
+class TqmrComboBox final : public TPersistedWidget<QComboBox, IComboBoxView, TPersistedComboBox> {
     Q_OBJECT
 public:
     explicit TqmrComboBox(QWidget* parent = nullptr);
-    // Writes the index captured when the focus left last.
-    ~TqmrComboBox() override;
-
-    const QString NamedAs() const;
-    void SetNamedAs(const QString& namedAs);
-    // Reads the stored index and selects it without the click handler running.
-    void Loaded(const TSettingsContext& settings);
+    ~TqmrComboBox() override { Release(); }
 
 signals:
     // The user picked an item (the control's click handler).
     void Click(int index);
 
 protected:
+    // Captures the selection.
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    std::string ComponentName() const override { return objectName().toStdString(); }
-    void DetachClickHandler() override { FClickAttached = false; }
-    void AttachClickHandler() override { FClickAttached = true; }
     int ItemIndex() const override { return currentIndex(); }
     int ItemCount() const override { return count(); }
-    void SetItemIndex(int index) override;
-
-    QString FNamedAs;
-    bool FClickAttached = true;
-    std::unique_ptr<TPersistedComboBox> FPersisted;
+    // An index outside the list selects nothing.
+    void SetItemIndex(int index) override { setCurrentIndex(index < count() ? index : -1); }
 };
 
-class TqmrCheckBox final : public QCheckBox, private ICheckBoxView {
+class TqmrCheckBox final : public TPersistedWidget<QCheckBox, ICheckBoxView, TPersistedCheckBox> {
     Q_OBJECT
 public:
     explicit TqmrCheckBox(QWidget* parent = nullptr);
-    // Captures the checked state and writes it.
-    ~TqmrCheckBox() override;
-
-    const QString NamedAs() const;
-    void SetNamedAs(const QString& namedAs);
-    // Reads the stored state and applies it without the click handler running.
-    void Loaded(const TSettingsContext& settings);
+    ~TqmrCheckBox() override { Release(); }
 
 signals:
     // The user clicked the box (the control's click handler).
     void Click(bool checked);
 
 private:
-    std::string ComponentName() const override { return objectName().toStdString(); }
-    void DetachClickHandler() override { FClickAttached = false; }
-    void AttachClickHandler() override { FClickAttached = true; }
     bool Checked() const override { return isChecked(); }
     void SetChecked(bool checked) override { setChecked(checked); }
-
-    QString FNamedAs;
-    bool FClickAttached = true;
-    std::unique_ptr<TPersistedCheckBox> FPersisted;
 };
 
 } // namespace kestrune
