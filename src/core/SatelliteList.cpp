@@ -3,6 +3,9 @@
 #include "CommaText.h"
 #include "Text.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace kestrune {
 
 namespace {
@@ -45,6 +48,20 @@ std::string SatListFromRows(const std::vector<TSatelliteRow>& rows) {
     for (const TSatelliteRow& row : rows)
         entries.push_back(RowEntry(row));
     return WriteCommaText(entries);
+}
+
+std::optional<std::string> AcceptCellText(int column, std::string_view text) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (column == DirectionColumn) {
+        if (text.size() != 1 || !std::isalpha(static_cast<unsigned char>(text[0])))
+            return std::nullopt;
+        return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))));
+    }
+    if (column == MinLengthColumn) {
+        if (text.size() < 2 || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit))
+            return std::nullopt;
+    }
+    return std::string(text);
 }
 
 } // namespace kestrune

@@ -4,7 +4,9 @@
 
 #include "ScheduleBuilder.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrune {
@@ -19,5 +21,13 @@ std::string ConvertOldSatList(const std::string& value);
 std::vector<TSatelliteRow> SatelliteRowsFromSatList(const std::string& value);
 // The stored value from the grid's rows.
 std::string SatListFromRows(const std::vector<TSatelliteRow>& rows);
+
+// The grid's columns: the name (a heading, not editable), the direction and the length.
+constexpr int DirectionColumn = 1;
+constexpr int MinLengthColumn = 2;
+// What an edited cell keeps of the typed text: one letter, upper-cased, for the direction; two
+// to four digits for the length; nothing when the text does not have that form (the cell keeps
+// its value). Other columns take the text as it is.
+std::optional<std::string> AcceptCellText(int column, std::string_view text);
 
 } // namespace kestrune

@@ -4,8 +4,9 @@
 #include "ComSetupDialog.h"
 #include "Executable.h"
 #include "Led.h"
-#include "PassLine.h"
+#include "ListDelegates.h"
 #include "PersistedControls.h"
+#include "SystemLocale.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -94,15 +95,17 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, i
 
 } // namespace
 
-TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainDialogs dialogs)
-    : FDialogs(std::move(dialogs)), FLocale(environment.Locale) {
-    if (!FDialogs.ShowBox)
-        FDialogs.ShowBox = ShowMessageBox;
-    if (!FDialogs.ChooseFolder)
-        FDialogs.ChooseFolder = ChooseExistingFolder;
-    if (!FDialogs.ComSetup) {
+TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices services)
+    : FServices(std::move(services)) {
+    if (!FServices.ShowBox)
+        FServices.ShowBox = ShowMessageBox;
+    if (!FServices.ChooseFolder)
+        FServices.ChooseFolder = ChooseExistingFolder;
+    if (!FServices.DrawingLocale)
+        FServices.DrawingLocale = SystemLocaleInfo;
+    if (!FServices.ComSetup) {
         FOwnComSetup = std::make_unique<TComSetupDialog>(this);
-        FDialogs.ComSetup = FOwnComSetup.get();
+        FServices.ComSetup = FOwnComSetup.get();
     }
     RegisterUiResources();
     setObjectName("FormMain");
@@ -250,7 +253,8 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
     FStringGridSatList->setHorizontalHeaderLabels(
         {" Satellite name ", " Direction ", " Duration "});
     FStringGridSatList->verticalHeader()->hide();
-    FStringGridSatList->verticalHeader()->setDefaultSectionSize(18);
+    FStringGridSatList->verticalHeader()->setDefaultSectionSize(15);
+    FStringGridSatList->setItemDelegate(new TSatListDelegate(FStringGridSatList));
     // Each column as wide as its heading, with the header's own margins.
     const int margins = 2 * FStringGridSatList->style()->pixelMetric(QStyle::PM_HeaderMargin);
     for (int column = 0; column < 3; ++column) {
@@ -266,7 +270,9 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
 void TFormMain::CreateTimerTab(QWidget* page) {
     Label(page, "Pass list", 8, 4);
     FListBoxSatelliteList = Place<QListWidget>(page, "ListBoxSatelliteList", 0, 20, 231, 157);
-    FListBoxSatelliteList->setAlternatingRowColors(true);
+    FListBoxSatelliteList->setUniformItemSizes(true);
+    FPassListDelegate = new TPassListDelegate(FServices.DrawingLocale, FListBoxSatelliteList);
+    FListBoxSatelliteList->setItemDelegate(FPassListDelegate);
 
     auto* group = Place<QGroupBox>(page, "RadioGroupChannel", 236, 4, 80, 213);
     group->setTitle(" Chan, MHz ");
@@ -370,30 +376,30 @@ void TFormMain::showEvent(QShowEvent* event) {
 }
 
 void TFormMain::FormShow() {
-    FListBoxSatelliteList->setStyleSheet(
-        QString("QListWidget { alternate-background-color: %1; }")
-            .arg(QColor::fromRgb(palette().color(QPalette::Base).rgb() ^ 0x101010).name()));
+    FPassListDelegate->SetAlternateRowColour(
+        QColor::fromRgb(FListBoxSatelliteList->palette().color(QPalette::Base).rgb() ^ 0x101010));
+    FPassListDelegate->SetRowHeight(QFontMetrics(FListBoxSatelliteList->font()).height() + 2);
     FLabelVersion->setText(Q("Program version: " + FVersionInfoReader.StringByIndex(3)));
     FLabelVersion->adjustSize();
     FProgram->Show();
 }
 
 void TFormMain::ButtonTleFolderClick() {
-    const QString folder = FDialogs.ChooseFolder(this, FEditDataPath->text());
+    const QString folder = FServices.ChooseFolder(this, FEditDataPath->text());
     if (folder.isEmpty())
         return;
     FProgram->ButtonTleFolderClick(folder.toStdString());
 }
 
 void TFormMain::ButtonPortSetupClick() {
-    FProgram->ButtonPortSetupClick(*FDialogs.ComSetup);
+    FProgram->ButtonPortSetupClick(*FServices.ComSetup);
 }
 
 void TFormMain::ShowPassList() {
     const TPassList& passList = FProgram->PassList();
     FListBoxSatelliteList->clear();
     for (const std::string& line : passList.Lines())
-        FListBoxSatelliteList->addItem(Q(PassDisplayText(line, FLocale)));
+        FListBoxSatelliteList->addItem(Q(line));
     FListBoxSatelliteList->setCurrentRow(passList.ItemIndex());
 }
 
@@ -451,11 +457,11 @@ void TFormMain::SetTimerInterval(int milliseconds) {
 }
 
 void TFormMain::ShowMessage(const std::string& text) {
-    FDialogs.ShowBox(this, Lines(text), false);
+    FServices.ShowBox(this, Lines(text), false);
 }
 
 void TFormMain::ShowError(const std::string& text) {
-    FDialogs.ShowBox(this, Lines(text), true);
+    FServices.ShowBox(this, Lines(text), true);
 }
 
 void TFormMain::SetCaption(const std::string& caption) {

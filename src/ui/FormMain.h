@@ -28,24 +28,28 @@ namespace kestrune {
 
 class TAboutBoxQmr1;
 class TLED;
+class TPassListDelegate;
 class TqmrCheckBox;
 class TqmrComboBox;
 
-// The dialogs the window opens, replaceable so that tests can answer them.
-struct TFormMainDialogs {
+// The dialogs the window opens and the locale its lists are drawn with, replaceable so that
+// tests can answer and choose them.
+struct TFormMainServices {
     // A message box: the program's own message, or the error report.
     std::function<void(QWidget* parent, const QString& text, bool error)> ShowBox;
     // The folder dialog: the chosen folder, or an empty text when the user cancels.
     std::function<QString(QWidget* parent, const QString& start)> ChooseFolder;
     // The port setup dialog; null for the window's own.
     IComSetupView* ComSetup = nullptr;
+    // The user's locale at the moment of drawing; the system's by default.
+    std::function<TLocaleInfo()> DrawingLocale;
 };
 
 class TFormMain final : public QWidget, public IProgramView, private IFormPlacement {
     Q_OBJECT
 public:
     // Loads the persisted controls, then creates the program core (the window's creation).
-    explicit TFormMain(const TProgramEnvironment& environment, TFormMainDialogs dialogs = {});
+    explicit TFormMain(const TProgramEnvironment& environment, TFormMainServices services = {});
     // Ends the program core (lowering RTS, closing the port, writing the settings), then the
     // persisted controls write theirs.
     ~TFormMain() override;
@@ -114,8 +118,7 @@ private:
     void SetTop(int top) override { move(pos().x(), top); }
     std::vector<TScreenArea> WorkAreas() const override;
 
-    TFormMainDialogs FDialogs;
-    const TLocaleInfo& FLocale;
+    TFormMainServices FServices;
     std::unique_ptr<IComSetupView> FOwnComSetup;
     QTimer FTimer;
     QString FTitle;
@@ -149,6 +152,7 @@ private:
     QPushButton* FButton1 = nullptr;
 
     QListWidget* FListBoxSatelliteList = nullptr;
+    TPassListDelegate* FPassListDelegate = nullptr;
     QWidget* FRadioGroupChannel = nullptr;
     QButtonGroup* FChannelButtons = nullptr;
     TLED* FLED1 = nullptr;

@@ -36,5 +36,16 @@ TEST(SatelliteList, RowsRoundTripThroughTheStoredValue) {
               (std::vector<TSatelliteRow>{{"A", "N", "1"}, {"B", "", ""}}));
 }
 
+TEST(SatelliteList, EditedCellsKeepOnlyWhatTheirMasksAllow) {
+    EXPECT_EQ(AcceptCellText(DirectionColumn, "s"), "S");
+    EXPECT_EQ(AcceptCellText(DirectionColumn, "B"), "B");
+    for (const char* refused : {"", "SS", "1", " "})
+        EXPECT_EQ(AcceptCellText(DirectionColumn, refused), std::nullopt) << refused;
+    EXPECT_EQ(AcceptCellText(MinLengthColumn, "60"), "60");
+    EXPECT_EQ(AcceptCellText(MinLengthColumn, "1200"), "1200");
+    for (const char* refused : {"7", "12345", "7a", "", " 60"})
+        EXPECT_EQ(AcceptCellText(MinLengthColumn, refused), std::nullopt) << refused;
+}
+
 } // namespace
 } // namespace kestrune

@@ -1,3 +1,5 @@
+#include "SerialCommKey.h"
+
 #include "RegistryFile.h"
 #include "TempDir.h"
 
@@ -53,7 +55,24 @@ TEST_F(SerialComm, PortsWithADeviceAndAUartAppearAsTextValues) {
                           {"\\Device\\ttyS2", "ttyS2"},
                           {"\\Device\\ttyS10", "ttyS10"},
                           {"\\Device\\ttyUSB0", "ttyUSB0"},
+                          {"\\Device\\loop", "loop://"},
                       }));
+}
+
+TEST_F(SerialComm, AdaptersAlsoAppearUnderTheirStableNames) {
+    const fs::path byId = FDir.Path() / "by-id";
+    fs::create_directories(byId);
+    fs::create_symlink("../../ttyUSB0", byId / "usb-FTDI_FT232R_A1B2-if00-port0");
+    fs::create_symlink("../../ttyUSB7", byId / "usb-Prolific_gone-port0"); // not plugged in
+    const TRegistryTree tree = SerialCommTree(Sysfs(), byId);
+    const TRegKeyData* key = tree.FindKey("HARDWARE\\DEVICEMAP\\SERIALCOMM");
+    ASSERT_NE(key, nullptr);
+    std::vector<std::string> ports;
+    for (const TRegValue& value : key->Values)
+        ports.push_back(TextFromUtf16Bytes(value.Data));
+    EXPECT_EQ(ports, (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyS2", "ttyS10", "ttyUSB0",
+                                               (byId / "usb-FTDI_FT232R_A1B2-if00-port0").string(),
+                                               "loop://"}));
 }
 
 TEST_F(SerialComm, KeyIsReadOnlyAndReadAfreshAtEachOpen) {

@@ -16,10 +16,10 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <gtest/gtest.h>
@@ -66,13 +66,13 @@ protected:
                                               [this] { return test::WrapFake(Component); },
                                               "/opt/kestrune",
                                               Dir.Path() / "Schedule.txt"};
-        TFormMainDialogs dialogs;
-        dialogs.ShowBox = [this](QWidget*, const QString& text, bool error) {
+        TFormMainServices services;
+        services.ShowBox = [this](QWidget*, const QString& text, bool error) {
             (error ? Errors : Messages).push_back(text.toStdString());
         };
-        dialogs.ChooseFolder = [this](QWidget*, const QString&) { return ChosenFolder; };
-        dialogs.ComSetup = &Setup;
-        auto form = std::make_unique<TFormMain>(environment, dialogs);
+        services.ChooseFolder = [this](QWidget*, const QString&) { return ChosenFolder; };
+        services.ComSetup = &Setup;
+        auto form = std::make_unique<TFormMain>(environment, services);
         form->show();
         return form;
     }

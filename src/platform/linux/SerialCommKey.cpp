@@ -42,14 +42,32 @@ std::vector<std::string> SerialPortNames(const std::filesystem::path& ttyRoot) {
     return names;
 }
 
-TRegistryTree SerialCommTree(const std::filesystem::path& ttyRoot) {
+TRegistryTree SerialCommTree(const std::filesystem::path& ttyRoot,
+                             const std::filesystem::path& byIdRoot) {
     TRegistryTree tree;
     std::error_code error;
     if (!std::filesystem::is_directory(ttyRoot, error))
         return tree;
     TRegKeyData& key = tree.AddKey(SerialCommPath);
-    for (const std::string& name : SerialPortNames(ttyRoot))
-        key.SetValue(TRegValue{"\\Device\\" + name, RegSz, Utf16Bytes(name)});
+    const auto add = [&](const std::string& valueName, const std::string& port) {
+        key.SetValue(TRegValue{"\\Device\\" + valueName, RegSz, Utf16Bytes(port)});
+    };
+    const std::vector<std::string> names = SerialPortNames(ttyRoot);
+    for (const std::string& name : names)
+        add(name, name);
+    std::vector<std::string> stable;
+    for (std::filesystem::directory_iterator it(byIdRoot, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code linkError;
+        const std::filesystem::path target = std::filesystem::read_symlink(it->path(), linkError);
+        if (!linkError &&
+            std::find(names.begin(), names.end(), target.filename().string()) != names.end())
+            stable.push_back(it->path().string());
+    }
+    std::sort(stable.begin(), stable.end());
+    for (const std::string& path : stable)
+        add(std::filesystem::path(path).filename().string(), path);
+    add("loop", std::string(LoopPortName));
     return tree;
 }
 
