@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <iostream>
+#include <system_error>
 
 namespace kestrune {
 
@@ -42,6 +45,21 @@ template <typename TBlock> void Guarded(TBlock block) {
 }
 
 } // namespace
+
+void IProgramView::Warn(const std::string& text) {
+    std::cerr << text << std::endl;
+}
+
+std::string PortOpenAdvice(const std::string& port, int systemError) {
+    std::string text = "Error opening: " + port;
+    if (systemError <= 0)
+        return text;
+    text += ": " + std::generic_category().message(systemError);
+    if (systemError == EACCES)
+        text += "; the user must be in the device's group (dialout on Debian: sudo adduser $USER "
+                "dialout, then log in again)";
+    return text;
+}
 
 TSpinRange SpinEditRange(TSpinEdit edit) {
     return Info(edit).Range;
@@ -104,13 +122,20 @@ private:
 // Receiver control's and the sequencer's view of the serial port.
 class TProgram::TPortAdapter final : public IReceiverPort {
 public:
-    explicit TPortAdapter(TComPort& port) : FPort(port) {}
-    bool Connected() const override { return FPort.Connected(); }
-    void WriteStr(const std::string& bytes) override { FPort.WriteStr(bytes); }
-    void SetRTSLine(bool high) override { FPort.SetRTSLine(high); }
+    explicit TPortAdapter(TProgram& program) : FProgram(program) {}
+    bool Connected() const override { return Port().Connected(); }
+    void WriteStr(const std::string& bytes) override { Port().WriteStr(bytes); }
+    void SetRTSLine(bool high) override { Port().SetRTSLine(high); }
+    void CloseAfterFailure() override {
+        Guarded([&] { Port().SetRTSLine(false); });
+        Port().CloseAfterFailure();
+    }
+    void Reopen() override { FProgram.ReopenPort(); }
 
 private:
-    TComPort& FPort;
+    TComPort& Port() const { return *FProgram.FPort; }
+
+    TProgram& FProgram;
 };
 
 TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
@@ -142,7 +167,7 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FPort = std::make_unique<TComPort>(
         "ComPortControl", TComPortEnvironment{FEnvironment.Devices, FEnvironment.Dispatcher,
                                               FEnvironment.Trace, settings.Registry});
-    FPortAdapter = std::make_unique<TPortAdapter>(*FPort);
+    FPortAdapter = std::make_unique<TPortAdapter>(*this);
     FPort->SetBaudRate(TBaudRate::br1200); // the receivers' rate, until settings are stored
     try {
         FPort->LoadSettings(TStorageKind::Registry, PortSettingsPath);
@@ -269,16 +294,32 @@ void TProgram::ConnectComponent() {
     }
 }
 
+bool TProgram::PortWanted() const {
+    return (FControls.ReceiverType & 0xFF) != RxDde;
+}
+
 void TProgram::OpenPort() {
-    if ((FControls.ReceiverType & 0xFF) == RxDde)
+    if (!PortWanted())
         return;
     try {
         FPort->Open();
         if (FPort->Connected())
             FPort->SetRTSLine(false);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         FView.ShowMessage("Error opening: " + FPort->Port());
+        const auto* portError = dynamic_cast<const EComPort*>(&error);
+        FView.Warn(PortOpenAdvice(FPort->Port(), portError ? portError->SystemError() : 0));
     }
+}
+
+void TProgram::ReopenPort() {
+    if (!PortWanted() || FPort->Connected())
+        return;
+    Guarded([&] {
+        FPort->Open();
+        Guarded([&] { FPort->SetRTSLine(false); });
+        FView.Notice("the port " + FPort->Port() + " is open again");
+    });
 }
 
 void TProgram::CheckData() {

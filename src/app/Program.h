@@ -92,7 +92,15 @@ public:
     virtual void ShowControlValues() {}
     // A build has filled the pass list with these lines.
     virtual void PassListBuilt(const std::vector<std::string>&) {}
+    // Something the program did on its own (a lost port open again): a word for a log.
+    virtual void Notice(const std::string&) {}
+    // A mistake in the setup that would otherwise go unnoticed, with what to do about it; said
+    // once, on standard error.
+    virtual void Warn(const std::string& text);
 };
+
+// "Error opening: " + port, the system's reason and, for a permission error, the remedy.
+std::string PortOpenAdvice(const std::string& port, int systemError);
 
 // What the core needs from its surroundings.
 struct TProgramEnvironment {
@@ -178,7 +186,11 @@ private:
     // Puts the spin edit's value into its range; whether that changed it.
     bool ClampSpin(TSpinEdit edit);
     void ConnectComponent();
+    // Whether the receiver is driven through the serial port (every type but DDE).
+    bool PortWanted() const;
     void OpenPort();
+    // Opens a port that was lost or missing; a word in the log when it is back.
+    void ReopenPort();
     void CheckData();
     void Restart();
 

@@ -3,8 +3,10 @@
 #include "PassLine.h"
 #include "Text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace kestrune {
 
@@ -58,6 +60,10 @@ void TPassSequencer::TimerTimer() {
         FView.ShowError(error.what());
     }
     FBusy = false;
+    // Reported with the flag cleared: the count goes on while the report is open, and the
+    // port, closed now, cannot fail again before it is reopened.
+    if (!FPortFailure.empty())
+        FView.ShowError(std::exchange(FPortFailure, std::string()));
 }
 
 void TPassSequencer::Tick() {
@@ -85,8 +91,7 @@ void TPassSequencer::Tick() {
         }
         break;
     case TSequencerState::Receiving:
-        if (FPort.Connected())
-            FPort.SetRTSLine(true);
+        SetRts(true);
         FView.SetLedColor(ClLime);
         if (CountDownReception()) {
             FState = TSequencerState::PostPass;
@@ -96,8 +101,7 @@ void TPassSequencer::Tick() {
         }
         break;
     case TSequencerState::PostPass:
-        if (FPort.Connected())
-            FPort.SetRTSLine(false);
+        SetRts(false);
         FView.SetLedColor(ClAqua);
         if (CountDownPause()) {
             FState = TSequencerState::Idle;
@@ -123,6 +127,9 @@ void TPassSequencer::TickIdle(TDateTime now) {
     if (StartPassIfDue(now + FView.PrePassGapS() * OneSecond)) {
         FState = TSequencerState::PrePass;
         FView.SetLedColor(ClAqua);
+        // A port lost at an earlier pass, or missing at start, gets its chance before this one.
+        if (!FPort.Connected())
+            FPort.Reopen();
         FPauseCounter = FView.PrePassGapS();
         FReceiver.SelectChannelItem(1);
         FView.SetNextPassLabel("");
@@ -160,7 +167,8 @@ bool TPassSequencer::StartPassIfDue(TDateTime t) {
         if (!length || satellite.empty())
             throw std::invalid_argument("unreadable pass line");
         FPassLength = FSecondsLeft = *length;
-        FPassEnd = t + *length * OneSecond;
+        // A pass found late (the machine woke inside it) still ends when the satellite sets.
+        FPassEnd = std::min(t, PassStart(line)) + *length * OneSecond;
         FView.SetProgressRange(FPassLength);
         FView.SetProgressPosition(0);
         FCurrentSatellite = satellite;
@@ -168,6 +176,18 @@ bool TPassSequencer::StartPassIfDue(TDateTime t) {
     } catch (const std::exception&) {
         RemoveUnreadableHead();
         return false;
+    }
+}
+
+void TPassSequencer::SetRts(bool high) {
+    if (!FPort.Connected())
+        return;
+    try {
+        FPort.SetRTSLine(high);
+    } catch (const std::exception& error) {
+        // The pass goes on being counted without the port; it is reopened before the next one.
+        FPortFailure = error.what();
+        FPort.CloseAfterFailure();
     }
 }
 
@@ -262,11 +282,7 @@ void TPassSequencer::ButtonRestartClick() {
         FState == TSequencerState::PostPass) {
         // A restart during a pass ends it: the recorder must not go on with RTS high through
         // the rebuild and the idle time after it.
-        try {
-            if (FPort.Connected())
-                FPort.SetRTSLine(false);
-        } catch (const std::exception&) {
-        }
+        SetRts(false);
         FCurrentSatellite.clear();
         FView.SetSkipEnabled(false);
         FView.SetStatusText("");

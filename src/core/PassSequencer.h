@@ -86,6 +86,7 @@ private:
     void TickIdle(TDateTime now);
     void RemoveEndedPasses(TDateTime now);
     void RemoveUnreadableHead();
+    void SetRts(bool high);
     std::string FormatUtcLabel(TDateTime now) const;
 
     ISequencerView& FView;
@@ -106,6 +107,8 @@ private:
     TDateTime FPassEnd = 0;
     std::string FDirectionWord;
     std::string FCurrentSatellite;
+    // A port failure of this tick, reported once the tick has ended.
+    std::string FPortFailure;
 };
 
 // The selector item of the channel a satellite is received on; 0 (scan or standby) for a

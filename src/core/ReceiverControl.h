@@ -21,6 +21,12 @@ public:
     // Writes exactly these bytes and waits until they are written; throws on failure.
     virtual void WriteStr(const std::string& bytes) = 0;
     virtual void SetRTSLine(bool high) = 0;
+    // Closes the port after a failure (an adapter pulled out), whatever fails on the way.
+    virtual void CloseAfterFailure() = 0;
+    // Opens the port again when the receiver is driven through it and it is closed (pulled
+    // out, or missing at start and plugged in since). Never throws: a port that stays away was
+    // reported when it went.
+    virtual void Reopen() = 0;
 };
 
 class ISleeper {

@@ -211,14 +211,7 @@ TCustomComPort::TCustomComPort(std::string name, TComPortEnvironment environment
     : FName(std::move(name)), FEnvironment(environment) {}
 
 TCustomComPort::~TCustomComPort() {
-    try {
-        Close();
-    } catch (...) {
-        // The device goes away with the port even when cancelling its pending I/O failed.
-        StopEventThread();
-        CloseDevice();
-        FConnected = false;
-    }
+    CloseAfterFailure();
     for (TComComboBox* list : std::vector<TComComboBox*>(FBoundLists)) {
         list->ComPortDestroyed();
     }
@@ -267,6 +260,16 @@ void TCustomComPort::Close() {
     CloseDevice();
     FConnected = false;
     DoAfterClose();
+}
+
+void TCustomComPort::CloseAfterFailure() noexcept {
+    try {
+        Close();
+    } catch (...) {
+        StopEventThread();
+        CloseDevice();
+        FConnected = false;
+    }
 }
 
 void TCustomComPort::StopEventThread() {

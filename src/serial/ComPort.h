@@ -167,6 +167,9 @@ public:
 
     void Open();
     void Close();
+    // Closes the port whatever fails on the way (a device that has gone away): the event
+    // thread is stopped and the device closed even when cancelling its pending I/O fails.
+    void CloseAfterFailure() noexcept;
     // Writes the bytes and returns how many the device took. Callers check Connected first.
     std::int32_t WriteStr(const std::string& text);
     void SetRTSLine(bool state);

@@ -97,4 +97,10 @@ void TStationView::ShowError(const std::string& text) {
     FErr(line);
 }
 
+void TStationView::Warn(const std::string& text) {
+    const std::string line = FormatIsoUtc(FClock.UtcNow()) + " warning: " + OneLine(text);
+    FOut(line);
+    FErr(line);
+}
+
 } // namespace kestrune

@@ -29,6 +29,8 @@ public:
     void SetTimerInterval(int milliseconds) override { FTimerInterval = milliseconds; }
     void ShowMessage(const std::string& text) override { Log("message", text); }
     void ShowError(const std::string& text) override;
+    void Warn(const std::string& text) override;
+    void Notice(const std::string& text) override { Log("notice", text); }
     void CloseMainWindow() override { FCloseRequested = true; }
     void SetCaption(const std::string& caption) override;
     void SetTitle(const std::string& title) override;

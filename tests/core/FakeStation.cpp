@@ -24,6 +24,16 @@ void TFakePort::SetRTSLine(bool high) {
     Events.push_back({NowMs(), high ? "RTS 1" : "RTS 0"});
 }
 
+void TFakePort::CloseAfterFailure() {
+    Open = false;
+    Events.push_back({NowMs(), "CLOSE"});
+}
+
+void TFakePort::Reopen() {
+    Open = Present;
+    Events.push_back({NowMs(), Present ? "REOPEN" : "REOPEN failed"});
+}
+
 std::vector<std::string> TFakePort::Writes() const {
     std::vector<std::string> writes;
     for (const TEvent& event : Events)

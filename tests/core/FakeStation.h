@@ -4,8 +4,8 @@
 
 #include "FakeClock.h"
 #include "FakeSatellites.h"
-#include "PassSequencer.h"
 #include "FakeTrackingServer.h"
+#include "PassSequencer.h"
 
 #include <functional>
 #include <memory>
@@ -98,9 +98,13 @@ public:
     std::vector<TEvent> Events;
     int WriteCount = 0;
 
+    bool Present = true; // whether a reopen finds the device
     bool Connected() const override { return Open; }
     void WriteStr(const std::string& bytes) override;
     void SetRTSLine(bool high) override;
+    // Recorded as "CLOSE" and "REOPEN" (with " failed" when the device is not present).
+    void CloseAfterFailure() override;
+    void Reopen() override;
     std::vector<std::string> Writes() const;
     long long NowMs() const;
 

@@ -193,19 +193,23 @@ TEST_F(PassSequencerTest, AnEmptyListStaysIdle) {
     EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
 }
 
-TEST_F(PassSequencerTest, AStartedPassRunsWholeFromTheTickThatFindsIt) {
+TEST_F(PassSequencerTest, APassFoundLateRunsItsPauseButEndsWhenTheSatelliteSets) {
+    // Two minutes from 09:00:30 to 09:02:30; the machine wakes at 09:01:40, inside it.
+    Station.Component.Passes["NOAA 19"] =
+        WriteCommaText({"20250528090030 N 40 180 120 NOAA 19", LaterPass});
     RunUntil(1);
-    // The machine sleeps through the start but wakes within the pass (it ends at 09:00:35).
-    Station.TickAt(33);
+    Station.TickAt(100);
     EXPECT_EQ(Sequencer.State(), TSequencerState::PrePass);
-    RunUntil(43, 34);
+    RunUntil(110, 101);
     EXPECT_EQ(Window.Caption, "Kestrune -  Pausing before signal 0s");
-    Station.TickAt(44);
+    RunUntil(150, 111);
     EXPECT_EQ(Sequencer.State(), TSequencerState::Receiving);
-    RunUntil(48, 45);
-    EXPECT_EQ(Sequencer.State(), TSequencerState::Receiving);
-    Station.TickAt(49);
+    EXPECT_EQ(Port.Events.back(), (TFakePort::TEvent{150000, "RTS 1"}));
+    // The first tick after the set ends the reception and lowers RTS on the next.
+    Station.TickAt(151);
     EXPECT_EQ(Sequencer.State(), TSequencerState::PostPass);
+    Station.TickAt(152);
+    EXPECT_EQ(Port.Events.back(), (TFakePort::TEvent{152000, "RTS 0"}));
 }
 
 TEST_F(PassSequencerTest, PassesThatEndedWhileAsleepAreDroppedNotReplayed) {
@@ -233,15 +237,43 @@ TEST_F(PassSequencerTest, AnUnreadableHeadIsRemovedSoLaterPassesStart) {
     EXPECT_EQ(Station.Receiver.ChannelIndex(), 0);
 }
 
-TEST_F(PassSequencerTest, AFailingRtsCallIsReportedOnceAndTickingGoesOn) {
+TEST_F(PassSequencerTest, APortLostInAPassIsReportedOnceClosedAndReopenedBeforeTheNext) {
     RunUntil(31);
-    Port.FailRts = 1;
+    Port.FailRts = 1000; // the adapter is pulled out
+    Port.Present = false;
+    // The report comes when the tick is over: ticks while it is open go on counting.
+    Window.WhileErrorShown = [&] { Station.TickAt(33); };
     Station.TickAt(32);
+    Window.WhileErrorShown = nullptr;
     EXPECT_EQ(Window.Errors, TStrings{"Error setting RTS"});
-    EXPECT_EQ(Window.Status, ""); // the tick ended before counting down
-    Station.TickAt(33);
+    EXPECT_EQ(Window.Status, "  Receiving NOAA 19 northbound,  3s left");
+    EXPECT_FALSE(Port.Open);
+    EXPECT_EQ(Port.Events.back(), (TFakePort::TEvent{32000, "CLOSE"}));
+
+    // The pass and its pause are counted to their end without the port and without a word.
+    RunUntil(47, 34);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
     EXPECT_EQ(Window.Errors.size(), 1u);
-    EXPECT_EQ(Window.Status, "  Receiving NOAA 19 northbound,  4s left");
+    EXPECT_EQ(Port.Events.back().What, "CLOSE");
+
+    // Plugged in again: the next pass's pre-pass pause opens it, and RTS follows the pass.
+    Port.Present = true;
+    Port.FailRts = 0;
+    const double later = 3 * 3600;
+    for (double s = later - 11; s <= later + 3; ++s)
+        Station.TickAt(s);
+    EXPECT_EQ(EventsFrom(32001).front(), (TFakePort::TEvent{(3 * 3600 - 10) * 1000LL, "REOPEN"}));
+    EXPECT_EQ(Port.Events.back(), (TFakePort::TEvent{(3 * 3600 + 3) * 1000LL, "RTS 1"}));
+    EXPECT_EQ(Window.Errors.size(), 1u);
+}
+
+TEST_F(PassSequencerTest, APortMissingAtStartIsTriedAtEachPrePassPauseWithoutAWord) {
+    Port.Open = false;
+    Port.Present = false;
+    RunUntil(33);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Receiving);
+    EXPECT_EQ(Port.Events, (std::vector<TFakePort::TEvent>{{20000, "REOPEN failed"}}));
+    EXPECT_TRUE(Window.Errors.empty());
 }
 
 TEST_F(PassSequencerTest, ABuildErrorLeavesTheTimerOffUntilRestart) {
@@ -260,21 +292,14 @@ TEST_F(PassSequencerTest, ABuildErrorLeavesTheTimerOffUntilRestart) {
 }
 
 TEST_F(PassSequencerTest, TicksDuringAnErrorReportDoNothing) {
-    RunUntil(31);
-    Port.FailRts = 1;
-    const std::size_t published = Station.Server.Texts.size();
+    Station.Component.Failures["ComputePasses"] = EFail;
     Window.WhileErrorShown = [&] {
-        Port.FailRts = 1;
-        Station.TickAt(32.5);
-        Station.TickAt(32.8);
+        Station.TickAt(0.5);
+        Station.TickAt(0.8);
     };
-    Station.TickAt(32);
+    Station.TickAt(0.2);
     EXPECT_EQ(Window.Errors.size(), 1u);
-    EXPECT_EQ(Station.Server.Texts.size(), published);
-    Window.WhileErrorShown = nullptr;
-    Port.FailRts = 0;
-    Station.TickAt(33);
-    EXPECT_EQ(Station.Server.Texts.size(), published + 1);
+    EXPECT_TRUE(Station.Server.Texts.empty());
 }
 
 TEST_F(PassSequencerTest, ARestartDuringAReceptionEndsIt) {

@@ -193,6 +193,24 @@ TEST_F(TermiosDeviceTest, AHungUpDeviceGivesFailuresNotAHang) {
     EXPECT_FALSE(Port.Connected());
 }
 
+TEST_F(TermiosDeviceTest, APortHungUpInAPassIsClosedAndCanBeTriedAgain) {
+    Port.Open();
+    Pty.CloseMaster();
+    EXPECT_THROW(Port.SetRTSLine(true), EComPort);
+    const auto start = TClock::now();
+    Port.CloseAfterFailure();
+    EXPECT_LT(TClock::now() - start, 500ms);
+    EXPECT_FALSE(Port.Connected());
+    // The adapter has not come back: a new try fails with the system's reason.
+    try {
+        Port.Open();
+        ADD_FAILURE() << "no exception";
+    } catch (const EComPort& e) {
+        EXPECT_NE(e.SystemError(), 0);
+    }
+    EXPECT_FALSE(Port.Connected());
+}
+
 TEST_F(TermiosDeviceTest, APseudoTerminalHasNoModemLines) {
     Port.Open();
     try {

@@ -2,6 +2,7 @@
 
 #include "FakeClock.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace kestrune {
@@ -57,6 +58,21 @@ TEST_F(StationViewTest, MessagesErrorsAndPassListsAreOneLineEach) {
                        "2026-12-08T05:50:01.123Z pass: 2019/12/24 10:23:45 N NOAA 19",
                        "2026-12-08T05:50:01.123Z pass: 2019/12/24 12:00:00 S NOAA 18"}));
     EXPECT_EQ(Err, std::vector<std::string>{"2026-12-08T05:50:01.123Z error: Error setting RTS"});
+}
+
+TEST_F(StationViewTest, WarningsGoToStandardErrorNoticesOnlyToTheLog) {
+    View.Warn(PortOpenAdvice("ttyUSB9", EACCES));
+    View.Notice("the port ttyUSB9 is open again");
+    const std::string warning =
+        "2026-12-08T05:50:01.123Z warning: Error opening: ttyUSB9: Permission denied; the user "
+        "must be in the device's group (dialout on Debian: sudo adduser $USER dialout, then log "
+        "in again)";
+    EXPECT_EQ(Out,
+              (std::vector<std::string>{
+                  warning, "2026-12-08T05:50:01.123Z notice: the port ttyUSB9 is open again"}));
+    EXPECT_EQ(Err, std::vector<std::string>{warning});
+    EXPECT_EQ(PortOpenAdvice("ttyUSB9", ENOENT),
+              "Error opening: ttyUSB9: No such file or directory");
 }
 
 TEST_F(StationViewTest, KeepsTheTimerStateForTheLoop) {
