@@ -1,5 +1,7 @@
 #include "ComSetupDialog.h"
 
+#include "FormMain.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +12,7 @@ namespace kestrune {
 TComSetupFrm::TComSetupFrm(TComSetupForm& form, QWidget* parent) : QDialog(parent) {
     setObjectName("ComSetupFrm");
     setWindowTitle("Setup");
+    setFont(LayoutFont());
     setFixedSize(231, 216);
     auto* group = new QGroupBox(" Settings ", this);
     group->setObjectName("GroupBox1");

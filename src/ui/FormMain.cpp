@@ -95,6 +95,12 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, i
 
 } // namespace
 
+QFont LayoutFont() {
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
 TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices services)
     : FServices(std::move(services)) {
     if (!FServices.ShowBox)
@@ -116,11 +122,7 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
                    Qt::WindowCloseButtonHint);
     setFixedSize(364, 354);
     move(192, 107);
-    // The layout is in pixels, made for an 8-point font: the desktop's font family at that size
-    // keeps every text inside its control whatever size the desktop uses.
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    setFont(font);
+    setFont(LayoutFont());
     CreateControls();
 
     // The controls that keep their own settings read them as the window finishes loading.
@@ -271,6 +273,7 @@ void TFormMain::CreateTimerTab(QWidget* page) {
     Label(page, "Pass list", 8, 4);
     FListBoxSatelliteList = Place<QListWidget>(page, "ListBoxSatelliteList", 0, 20, 231, 157);
     FListBoxSatelliteList->setUniformItemSizes(true);
+    FListBoxSatelliteList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FPassListDelegate = new TPassListDelegate(FServices.DrawingLocale, FListBoxSatelliteList);
     FListBoxSatelliteList->setItemDelegate(FPassListDelegate);
 

@@ -6,6 +6,7 @@
 #include "Program.h"
 #include "VersionInfoReader.h"
 
+#include <QFont>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -31,6 +32,10 @@ class TLED;
 class TPassListDelegate;
 class TqmrCheckBox;
 class TqmrComboBox;
+
+// The windows are laid out in pixels for an 8-point font: the desktop's font family at that
+// size keeps every text inside its control whatever size the desktop uses.
+QFont LayoutFont();
 
 // The dialogs the window opens and the locale its lists are drawn with, replaceable so that
 // tests can answer and choose them.
