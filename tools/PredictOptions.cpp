@@ -3,7 +3,9 @@
 #include "LocaleInfo.h"
 #include "Text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <getopt.h>
 
 namespace kestrune {
 
@@ -41,6 +43,9 @@ Options:
                          cut-off (minimum length 0 unless MINLEN is given)
   --schedule FILE        also write the schedule file (CR LF lines) to FILE
   --help                 show this text
+  --version              show the program's version
+
+Every option also takes its value as --option=VALUE.
 
 Without --raw the output is the merged pass list the window would show at the
 start moment: passes that have not started yet, in time order, none overlapping
@@ -95,52 +100,112 @@ TSatelliteRow SatelliteEntry(const std::string& text) {
 } // namespace
 
 TPredictOptions ParsePredictOptions(const std::vector<std::string>& args) {
+    enum : int {
+        TleDir = 256,
+        Lat,
+        Lon,
+        Height,
+        MinElevation,
+        Days,
+        Start,
+        Sat,
+        Raw,
+        Schedule,
+        Version
+    };
+    static const option longOptions[] = {
+        {"tle-dir", required_argument, nullptr, TleDir},
+        {"lat", required_argument, nullptr, Lat},
+        {"lon", required_argument, nullptr, Lon},
+        {"height", required_argument, nullptr, Height},
+        {"min-elevation", required_argument, nullptr, MinElevation},
+        {"days", required_argument, nullptr, Days},
+        {"start", required_argument, nullptr, Start},
+        {"sat", required_argument, nullptr, Sat},
+        {"raw", no_argument, nullptr, Raw},
+        {"schedule", required_argument, nullptr, Schedule},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, Version},
+        {nullptr, 0, nullptr, 0},
+    };
+    // getopt_long wants the program's name first and writable strings.
+    std::vector<std::string> words{"kestrune-predict"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
     TPredictOptions options;
     bool haveLat = false, haveLon = false, haveHeight = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw EUsage(option + " needs a value");
-            return args[++i];
-        };
-        if (option == "--help" || option == "-h") {
+    optind = 0; // a fresh scan, whatever an earlier call left
+    opterr = 0; // the messages are ours
+    for (;;) {
+        const int previous = optind == 0 ? 1 : optind;
+        const int code = getopt_long(argc, argv.data(), ":h", longOptions, nullptr);
+        if (code == -1)
+            break;
+        // getopt_long moves the words it has read to the front: argv, not words, is in order.
+        const std::string option = argv[static_cast<std::size_t>(std::min(previous, argc - 1))];
+        const std::string value = optarg != nullptr ? optarg : "";
+        switch (code) {
+        case 'h':
             options.Help = true;
-        } else if (option == "--tle-dir") {
-            options.TleDir = value();
-        } else if (option == "--lat") {
-            options.Latitude = value();
-            Number(option, options.Latitude, -90, 90);
+            break;
+        case Version:
+            options.Version = true;
+            break;
+        case TleDir:
+            options.TleDir = value;
+            break;
+        case Lat:
+            options.Latitude = value;
+            Number("--lat", value, -90, 90);
             haveLat = true;
-        } else if (option == "--lon") {
-            options.Longitude = value();
-            Number(option, options.Longitude, -360, 360);
+            break;
+        case Lon:
+            options.Longitude = value;
+            Number("--lon", value, -360, 360);
             haveLon = true;
-        } else if (option == "--height") {
-            options.Height = value();
-            Number(option, options.Height, -1000, 100000);
+            break;
+        case Height:
+            options.Height = value;
+            Number("--height", value, -1000, 100000);
             haveHeight = true;
-        } else if (option == "--min-elevation") {
-            options.MinElevationDeg = Number(option, value(), -90, 90);
-        } else if (option == "--days") {
-            const std::string& text = value();
-            const auto days = ParseInt(text);
+            break;
+        case MinElevation:
+            options.MinElevationDeg = Number("--min-elevation", value, -90, 90);
+            break;
+        case Days: {
+            const auto days = ParseInt(value);
             if (!days || *days < 1 || *days > 366)
-                throw EUsage("--days: '" + text + "' is not a whole number from 1 to 366");
+                throw EUsage("--days: '" + value + "' is not a whole number from 1 to 366");
             options.Days = *days;
-        } else if (option == "--start") {
-            options.Start = CompactTime(value());
-        } else if (option == "--sat") {
-            options.Satellites.push_back(SatelliteEntry(value()));
-        } else if (option == "--raw") {
+            break;
+        }
+        case Start:
+            options.Start = CompactTime(value);
+            break;
+        case Sat:
+            options.Satellites.push_back(SatelliteEntry(value));
+            break;
+        case Raw:
             options.Raw = true;
-        } else if (option == "--schedule") {
-            options.SchedulePath = value();
-        } else {
+            break;
+        case Schedule:
+            options.SchedulePath = value;
+            break;
+        case ':':
+            throw EUsage(option.substr(0, option.find('=')) + " needs a value");
+        default:
             throw EUsage("unknown option '" + option + "' (see --help)");
         }
     }
-    if (options.Help)
+    if (optind < argc)
+        throw EUsage("unexpected argument '" + std::string(argv[static_cast<std::size_t>(optind)]) +
+                     "' (see --help)");
+    if (options.Help || options.Version)
         return options;
     if (options.TleDir.empty())
         throw EUsage("--tle-dir is required (see --help)");

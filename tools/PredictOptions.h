@@ -22,6 +22,7 @@ struct TPredictOptions {
     bool Raw = false;
     std::string SchedulePath;
     bool Help = false;
+    bool Version = false;
 };
 
 // A command line that cannot be used; the text says why in one line.

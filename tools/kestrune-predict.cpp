@@ -94,7 +94,7 @@ int Run(const TPredictOptions& options) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.TleDir, error))
         throw std::runtime_error("no such folder: " + options.TleDir);
-    auto satellites = ConnectSatellites(ExecutableDir() / SatellitesModuleName);
+    auto satellites = ConnectSatellites(SatellitesModulePath());
     satellites->SetDataPath(std::filesystem::absolute(options.TleDir).string() + "/");
     if (!satellites->GetDataValid())
         throw std::runtime_error("no valid element sets in " + options.TleDir);
@@ -120,6 +120,10 @@ int main(int argc, char** argv) {
     } catch (const EUsage& error) {
         std::cerr << "kestrune-predict: " << error.what() << '\n';
         return 2;
+    }
+    if (options.Version) {
+        std::cout << "kestrune-predict " << KESTRUNE_VERSION << '\n';
+        return 0;
     }
     if (options.Help) {
         std::cout << PredictHelp;

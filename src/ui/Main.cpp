@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     });
     TSerialDeviceFactory devices(clock);
     TStderrDebugTrace trace;
-    const std::filesystem::path module = ExecutableDir() / SatellitesModuleName;
+    const std::filesystem::path module = SatellitesModulePath();
     const TProgramEnvironment environment{{registry, [] { return ExecutablePath().string(); }},
                                           clock,
                                           sleeper,
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
                                           dispatcher,
                                           trace,
                                           [module] { return ConnectSatellites(module); },
-                                          ExecutableDir().string(),
+                                          module.parent_path().string(),
                                           ScheduleFilePath()};
 
     int status = 0;

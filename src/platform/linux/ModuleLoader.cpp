@@ -1,5 +1,7 @@
 #include "ModuleLoader.h"
 
+#include "Executable.h"
+
 #include <dlfcn.h>
 
 namespace kestrune {
@@ -33,6 +35,17 @@ std::unique_ptr<TSatellites> ConnectSatellites(const std::filesystem::path& modu
         throw ESatellites("Cannot create the satellites object of " + where + ": " +
                           DescribeHResult(Failed(code) ? code : EPointer));
     return std::make_unique<TSatellites>(static_cast<ISatellites*>(object), std::move(module));
+}
+
+std::filesystem::path SatellitesModulePath() {
+    const std::filesystem::path folder = ExecutableDir();
+    const std::filesystem::path beside = folder / SatellitesModuleName;
+    const std::filesystem::path installed =
+        folder.parent_path() / "lib" / "kestrune" / SatellitesModuleName;
+    std::error_code error;
+    if (!std::filesystem::exists(beside, error) && std::filesystem::exists(installed, error))
+        return installed;
+    return beside;
 }
 
 } // namespace kestrune

@@ -14,4 +14,8 @@ std::unique_ptr<TSatellites> ConnectSatellites(const std::filesystem::path& modu
                                                const TGuid& classId = ClsidSatellites,
                                                const TGuid& interfaceId = IidSatellites);
 
+// Where the component's module is: beside the running executable, else in ../lib/kestrune/ from
+// it (the installed layout); the first when neither has it, so that the failure names it.
+std::filesystem::path SatellitesModulePath();
+
 } // namespace kestrune
