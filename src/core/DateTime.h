@@ -70,6 +70,15 @@ public:
     virtual TDateTime UtcNow() const = 0;
 };
 
+// A clock that only moves forward, whatever is done to the wall clock (NTP at boot, a manual
+// correction): waits are measured on it.
+class IMonotonicClock {
+public:
+    virtual ~IMonotonicClock() = default;
+    // Milliseconds since some fixed moment.
+    virtual long long Milliseconds() const = 0;
+};
+
 // Another clock's time moved on or back so that it read `start` when this one was made: the
 // demonstration runs the program a minute before a pass of old sample data.
 class TShiftedClock final : public IClock {

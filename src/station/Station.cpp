@@ -2,6 +2,8 @@
 
 #include "ModuleLoader.h"
 
+#include <algorithm>
+
 namespace kestrune {
 
 namespace {
@@ -11,13 +13,16 @@ constexpr const char* WindowProgram = "Kestrune";
 
 } // namespace
 
-TStation::TStation(IRegistry& registry, const IClock& clock, ISleeper& sleeper,
-                   const TLocaleInfo& locale, const TStationPlaces& places, TStationView::TSink out,
-                   TStationView::TSink err, std::function<void()> wakeUp)
-    : FRegistry(registry), FView(clock, locale, std::move(out), std::move(err)),
-      FTracking(
-          std::make_unique<TTrackingSocketServer>(WindowProgram, locale, places.TrackingFolder)),
-      FDispatcher(std::move(wakeUp)), FDevices(clock) {
+TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClock& monotonic,
+                   ISleeper& sleeper, const TLocaleInfo& locale, const TStationPlaces& places,
+                   TStationView::TSink log, std::function<void()> wakeUp,
+                   std::function<void(const std::string&)> notify)
+    : FClock(clock), FMonotonic(monotonic), FNotify(std::move(notify)), FRegistry(registry),
+      FView(locale, std::move(log)), FTracking(std::make_unique<TTrackingSocketServer>(
+                                         WindowProgram, locale, places.TrackingFolder)),
+      FDispatcher(std::move(wakeUp)), FDevices(clock), FTicks(clock, monotonic),
+      FPlan([this] { return FolderState(FProgram->Controls().DataPath); },
+            monotonic.Milliseconds()) {
     const TSettingsContext settings{FRegistry, [] { return std::string(WindowProgram); }};
     const std::filesystem::path module = places.ComponentFolder / SatellitesModuleName;
     const TProgramEnvironment environment{settings,
@@ -45,6 +50,38 @@ TStation::TStation(IRegistry& registry, const IClock& clock, ISleeper& sleeper,
 TStation::~TStation() {
     FView.SetTimerEnabled(false);
     FProgram.reset();
+}
+
+int TStation::WaitMs() {
+    const int waitMs = FTicks.WaitMs(FView.TimerEnabled(), FView.TimerInterval());
+    return waitMs < 0 ? 1000 : std::min(waitMs, 1000);
+}
+
+void TStation::Service() {
+    const bool ticked = FTicks.TakeDue();
+    if (ticked)
+        FProgram->TimerTimer();
+    if (ticked || !FView.TimerEnabled()) {
+        // The first tick is the first build; a timer that never started has nothing to build.
+        FNotify(FReady ? "WATCHDOG=1" : "READY=1");
+        FReady = true;
+    }
+    const TPassSequencer& sequencer = FProgram->Sequencer();
+    const TStationState state{
+        FMonotonic.Milliseconds(),    FClock.UtcNow(),      sequencer.State(), FView.TimerEnabled(),
+        FProgram->PassList().Empty(), sequencer.NextStart()};
+    if (const auto reason = FPlan.Check(state)) {
+        // A failing build is tried again without a word; only a new failure is logged.
+        if (!FPlan.Failing())
+            FView.Notice(*reason);
+        Restart();
+    }
+    FView.SetRepeatErrorsQuietly(FPlan.Failing());
+}
+
+void TStation::Restart() {
+    FProgram->ButtonRestartClick();
+    FTicks.Reset();
 }
 
 } // namespace kestrune

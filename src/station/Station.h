@@ -6,11 +6,14 @@
 #include "GuiDispatcher.h"
 #include "Program.h"
 #include "ReadOnlyRegistry.h"
+#include "RebuildPlan.h"
 #include "SerialDeviceFactory.h"
 #include "StationView.h"
+#include "TickTimer.h"
 #include "TrackingSocketServer.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace kestrune {
@@ -26,19 +29,24 @@ class TStation {
 public:
     // Starts the tracking server (throws ETrackingServer when another copy serves it), then
     // creates and shows the program core as the window would. Failures the window would show
-    // become log lines.
-    TStation(IRegistry& registry, const IClock& clock, ISleeper& sleeper, const TLocaleInfo& locale,
-             const TStationPlaces& places, TStationView::TSink out, TStationView::TSink err,
-             std::function<void()> wakeUp);
+    // become log lines. `notify` tells the service manager "READY=1" after the first build and
+    // "WATCHDOG=1" on every tick.
+    TStation(IRegistry& registry, const IClock& clock, const IMonotonicClock& monotonic,
+             ISleeper& sleeper, const TLocaleInfo& locale, const TStationPlaces& places,
+             TStationView::TSink log, std::function<void()> wakeUp,
+             std::function<void(const std::string&)> notify);
     // Ends the program core as closing the window does (RTS lowered, port closed, component
     // released); the registry refuses every write, so no setting changes.
     ~TStation();
     TStation(const TStation&) = delete;
     TStation& operator=(const TStation&) = delete;
 
-    void Tick() { FProgram->TimerTimer(); }
+    // How long the loop may wait before Service is due: until the next tick, at most a second.
+    int WaitMs();
+    // Runs the tick when it is due, then rebuilds the pass list when the station should.
+    void Service();
     // The Restart button: the next tick rebuilds the pass list.
-    void Restart() { FProgram->ButtonRestartClick(); }
+    void Restart();
 
     TStationView& View() { return FView; }
     TTrackingSocketServer& Tracking() { return *FTracking; }
@@ -46,6 +54,9 @@ public:
     const TComPort& Port() const { return FProgram->Port(); }
 
 private:
+    const IClock& FClock;
+    const IMonotonicClock& FMonotonic;
+    std::function<void(const std::string&)> FNotify;
     TReadOnlyRegistry FRegistry;
     TStationView FView;
     std::unique_ptr<TTrackingSocketServer> FTracking;
@@ -53,6 +64,9 @@ private:
     TSerialDeviceFactory FDevices;
     TStderrDebugTrace FTrace;
     std::unique_ptr<TProgram> FProgram;
+    TTickTimer FTicks;
+    TRebuildPlan FPlan;
+    bool FReady = false;
 };
 
 } // namespace kestrune

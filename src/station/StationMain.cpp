@@ -3,15 +3,19 @@
 
 #include "EventWait.h"
 #include "Executable.h"
+#include "InstanceLock.h"
+#include "LogStream.h"
 #include "RegistryFile.h"
+#include "ServiceNotify.h"
 #include "Station.h"
+#include "StationLog.h"
 #include "SystemClock.h"
 #include "SystemLocale.h"
 
-#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <signal.h>
+#include <unistd.h>
 
 using namespace kestrune;
 
@@ -29,13 +33,23 @@ window, from the window program's settings (read, never written):
 
 Every change the window would show (caption, title, status text, next pass,
 LED colour, messages, each new pass list) is written as one line to standard
-output, starting with the UTC time; errors go to standard error as well. The
+output, starting with the UTC time; errors and warnings go to standard error
+as well. Under systemd (JOURNAL_STREAM names standard error) every line goes
+to the journal once, with its priority and no time of its own. A line that
+cannot be written at once is dropped and counted, never waited for. The
 tracking string is served on $XDG_RUNTIME_DIR/Kestrune/Tracking.sock.
+
+On its own the station ticks on a clock that no step of the system clock
+moves; closes a port that fails in a pass and opens it again before the next
+one; tries a failed build again after a minute, then every ten minutes; and
+rebuilds the pass list when it is empty, when the element files change and
+once a day, never during a pass or its pauses.
 
 Signals: SIGHUP restarts the sequencer (the pass list is rebuilt on the next
 tick), as the Restart button does; SIGTERM and SIGINT stop the station as
 closing the window does: RTS lowered, port closed. Exit status: 0 after a
-signal, 1 when the station cannot start (for example when another copy runs).
+signal, 1 when the station cannot start (for example when another copy runs:
+it holds $XDG_RUNTIME_DIR/kestrune-station.lock).
 
 The schedule file is written to
   ${XDG_STATE_HOME:-~/.local/state}/Quillmere/Kestrune/Schedule.txt
@@ -44,66 +58,45 @@ The schedule file is written to
 the system's (a demonstration on old element sets); never use it on a station.
 )";
 
-void Line(std::ostream& stream, const std::string& line) {
-    stream << line << std::endl;
-}
-
-// Milliseconds from now until the next tick: the interval for the first one, then the next
-// whole second of the clock, so that ticks do not drift.
-int MillisecondsToTick(const TStationView& view, bool firstTick, TDateTime now) {
-    if (firstTick && view.TimerInterval() < 1000)
-        return view.TimerInterval();
-    const long long nowMs = ToMilliseconds(now);
-    return static_cast<int>(1000 - nowMs % 1000);
-}
-
 int Run(std::optional<TDateTime> clockStart) {
+    // A reader that goes away (kestrune-station | head) must not end the station in a pass.
+    signal(SIGPIPE, SIG_IGN);
     TSignalWatch signals{SIGHUP, SIGTERM, SIGINT};
+    const TInstanceLock instance(RuntimeLockPath("kestrune-station"));
     TWakeUp wakeUp;
     const TSystemClock systemClock;
     const TShiftedClock clock(systemClock, clockStart.value_or(systemClock.UtcNow()));
+    const TSteadyClock monotonic;
     TSystemSleeper sleeper;
     const TLocaleInfo locale = SystemLocaleInfo();
+    TLogStream out(STDOUT_FILENO), err(STDERR_FILENO);
+    TStationLog log(
+        clock, IsJournalStream(STDERR_FILENO), [&out](const std::string& l) { out.WriteLine(l); },
+        [&err](const std::string& l) { err.WriteLine(l); });
     TFileRegistry registry(DefaultRegistryFolder());
     const TStationPlaces places{ExecutableDir(),
                                 TTrackingSocketServer::DefaultSocketFolder("Kestrune"),
                                 ScheduleFilePath()};
     TStation station(
-        registry, clock, sleeper, locale, places, [](const std::string& l) { Line(std::cout, l); },
-        [](const std::string& l) { Line(std::cerr, l); }, [&wakeUp] { wakeUp.Ring(); });
+        registry, clock, monotonic, sleeper, locale, places,
+        [&log](TLogLevel level, const std::string& text) { log.Write(level, text); },
+        [&wakeUp] { wakeUp.Ring(); }, NotifyServiceManager);
 
-    bool firstTick = true;
-    std::optional<TDateTime> due;
     for (;;) {
-        const TDateTime now = clock.UtcNow();
-        if (!station.View().TimerEnabled())
-            due.reset();
-        else if (!due)
-            due = now + MillisecondsToTick(station.View(), firstTick, now) / 86'400'000.0;
-
-        int timeoutMs = -1;
-        if (due)
-            timeoutMs = static_cast<int>(
-                std::max<long long>(0, ToMilliseconds(*due) - ToMilliseconds(now)));
         std::vector<TFdWatch> watches{{signals.Fd()}, {wakeUp.Fd()}};
         for (const auto& watch : station.Tracking().Watches())
             watches.push_back({watch.Fd, watch.WantsWrite});
-        WaitForEvents(watches, timeoutMs);
+        WaitForEvents(watches, station.WaitMs());
 
         for (int signal : signals.Take()) {
             if (signal != SIGHUP)
                 return 0;
             station.Restart();
-            due.reset();
         }
         wakeUp.Clear();
         station.Dispatcher().ServePending();
         station.Tracking().Service();
-        if (due && ToMilliseconds(clock.UtcNow()) >= ToMilliseconds(*due)) {
-            station.Tick();
-            firstTick = false;
-            due.reset();
-        }
+        station.Service();
     }
 }
 

@@ -23,8 +23,8 @@ std::string ColorName(TColor color) {
     }
 }
 
-TStationView::TStationView(const IClock& clock, const TLocaleInfo& locale, TSink out, TSink err)
-    : FClock(clock), FLocale(locale), FOut(std::move(out)), FErr(std::move(err)) {}
+TStationView::TStationView(const TLocaleInfo& locale, TSink log)
+    : FLocale(locale), FLog(std::move(log)) {}
 
 namespace {
 
@@ -47,7 +47,7 @@ std::string OneLine(const std::string& text) {
 } // namespace
 
 void TStationView::Log(const std::string& what, const std::string& text) {
-    FOut(FormatIsoUtc(FClock.UtcNow()) + " " + what + ": " + OneLine(text));
+    FLog(TLogLevel::Info, what + ": " + OneLine(text));
 }
 
 void TStationView::PassListBuilt(const std::vector<std::string>& lines) {
@@ -92,15 +92,14 @@ void TStationView::SetLedColor(TColor color) {
 }
 
 void TStationView::ShowError(const std::string& text) {
-    const std::string line = FormatIsoUtc(FClock.UtcNow()) + " error: " + OneLine(text);
-    FOut(line);
-    FErr(line);
+    if (FRepeatErrorsQuietly && text == FLastError)
+        return;
+    FLastError = text;
+    FLog(TLogLevel::Error, "error: " + OneLine(text));
 }
 
 void TStationView::Warn(const std::string& text) {
-    const std::string line = FormatIsoUtc(FClock.UtcNow()) + " warning: " + OneLine(text);
-    FOut(line);
-    FErr(line);
+    FLog(TLogLevel::Warning, "warning: " + OneLine(text));
 }
 
 } // namespace kestrune

@@ -1,7 +1,6 @@
 #pragma once
 // The headless station's stand-in for the window: it turns everything the window would show
-// into log lines, one per change, each starting with the UTC time to the millisecond, and keeps
-// the timer's state for the station's loop.
+// into log lines, one per change, and keeps the timer's state for the station's loop.
 
 #include "Program.h"
 
@@ -12,18 +11,23 @@
 
 namespace kestrune {
 
+// How much a log line matters, numbered as syslog numbers its priorities.
+enum class TLogLevel : int { Error = 3, Warning = 4, Info = 6 };
+
 class TStationView final : public IProgramView {
 public:
-    using TSink = std::function<void(const std::string& line)>;
+    using TSink = std::function<void(TLogLevel level, const std::string& text)>;
 
-    // `out` takes every log line, `err` the error lines as well.
-    TStationView(const IClock& clock, const TLocaleInfo& locale, TSink out, TSink err);
+    explicit TStationView(const TLocaleInfo& locale, TSink log);
 
     bool TimerEnabled() const { return FTimerEnabled; }
     int TimerInterval() const { return FTimerInterval; }
     bool CloseRequested() const { return FCloseRequested; }
 
     void Log(const std::string& what, const std::string& text);
+    // While on, an error is not logged again when it repeats the one logged last (a failing
+    // build tried again and again).
+    void SetRepeatErrorsQuietly(bool quiet) { FRepeatErrorsQuietly = quiet; }
 
     void SetTimerEnabled(bool enabled) override { FTimerEnabled = enabled; }
     void SetTimerInterval(int milliseconds) override { FTimerInterval = milliseconds; }
@@ -46,9 +50,10 @@ private:
     void Changed(std::optional<std::string>& last, const std::string& what,
                  const std::string& text);
 
-    const IClock& FClock;
     const TLocaleInfo& FLocale;
-    TSink FOut, FErr;
+    TSink FLog;
+    std::string FLastError;
+    bool FRepeatErrorsQuietly = false;
     std::optional<std::string> FCaption, FTitle, FStatus, FNextPass;
     std::optional<TColor> FLed;
     bool FTimerEnabled = false;

@@ -1,6 +1,7 @@
 #include "StationView.h"
 
 #include "FakeClock.h"
+#include "StationLog.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -13,8 +14,10 @@ protected:
     test::TFakeClock Clock{EncodeDateTime(2026, 12, 8, 5, 50, 1, 123)};
     TLocaleInfo Locale;
     std::vector<std::string> Out, Err;
-    TStationView View{Clock, Locale, [this](const std::string& l) { Out.push_back(l); },
-                      [this](const std::string& l) { Err.push_back(l); }};
+    TStationLog Log{Clock, false, [this](const std::string& l) { Out.push_back(l); },
+                    [this](const std::string& l) { Err.push_back(l); }};
+    TStationView View{Locale,
+                      [this](TLogLevel level, const std::string& text) { Log.Write(level, text); }};
 };
 
 TEST_F(StationViewTest, LogsChangesOnlyWithTheirTime) {
@@ -73,6 +76,21 @@ TEST_F(StationViewTest, WarningsGoToStandardErrorNoticesOnlyToTheLog) {
     EXPECT_EQ(Err, std::vector<std::string>{warning});
     EXPECT_EQ(PortOpenAdvice("ttyUSB9", ENOENT),
               "Error opening: ttyUSB9: No such file or directory");
+}
+
+TEST_F(StationViewTest, AFailingBuildRetriedLogsEachDistinctErrorOnce) {
+    View.ShowError("Cannot create file \"/x/Schedule.txt\". Permission denied");
+    View.SetRepeatErrorsQuietly(true);
+    View.ShowError("Cannot create file \"/x/Schedule.txt\". Permission denied");
+    View.ShowError("No element sets");
+    View.ShowError("No element sets");
+    View.SetRepeatErrorsQuietly(false);
+    View.ShowError("No element sets");
+    EXPECT_EQ(Err, (std::vector<std::string>{
+                       "2026-12-08T05:50:01.123Z error: Cannot create file \"/x/Schedule.txt\". "
+                       "Permission denied",
+                       "2026-12-08T05:50:01.123Z error: No element sets",
+                       "2026-12-08T05:50:01.123Z error: No element sets"}));
 }
 
 TEST_F(StationViewTest, KeepsTheTimerStateForTheLoop) {

@@ -12,6 +12,12 @@ TDateTime TSystemClock::UtcNow() const {
     return FromUnixSeconds(static_cast<double>(ms) / 1000.0);
 }
 
+long long TSteadyClock::Milliseconds() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void TSystemSleeper::Sleep(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -11,6 +11,11 @@ public:
     TDateTime UtcNow() const override;
 };
 
+class TSteadyClock final : public IMonotonicClock {
+public:
+    long long Milliseconds() const override;
+};
+
 class TSystemSleeper final : public ISleeper {
 public:
     void Sleep(int milliseconds) override;

@@ -1,0 +1,76 @@
+#include "RebuildPlan.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kestrune {
+
+std::string FolderState(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code fileError;
+        if (!it->is_regular_file(fileError))
+            continue;
+        const auto size = it->file_size(fileError);
+        const auto time = it->last_write_time(fileError).time_since_epoch().count();
+        files.push_back(it->path().filename().string() + " " + std::to_string(size) + " " +
+                        std::to_string(time));
+    }
+    if (error)
+        return error.message();
+    std::sort(files.begin(), files.end());
+    std::string state;
+    for (const std::string& file : files)
+        state += file + "\n";
+    return state;
+}
+
+TRebuildPlan::TRebuildPlan(std::function<std::string()> folderState, long long nowMs)
+    : FFolderState(std::move(folderState)), FLastBuildMs(nowMs), FNextScanMs(nowMs) {}
+
+std::optional<std::string> TRebuildPlan::Check(const TStationState& state) {
+    if (state.NowMs >= FNextScanMs) {
+        FNextScanMs = state.NowMs + FolderScanMs;
+        std::string folder = FFolderState();
+        FFolderChanged = FFolderChanged || (FFolder && *FFolder != folder);
+        FFolder = std::move(folder);
+    }
+
+    // The sequencer waits in its first state with the timer off only after a failed build (or
+    // with no usable data at start, which a build then reports).
+    if (state.State == TSequencerState::Initialise && !state.TimerEnabled) {
+        if (!FRetryAtMs)
+            FRetryAtMs = state.NowMs + FirstRetryMs;
+        if (state.NowMs < *FRetryAtMs)
+            return std::nullopt;
+        FRetryAtMs = state.NowMs + RetryMs;
+        return Rebuild(state.NowMs, "trying the failed build again");
+    }
+    if (state.State != TSequencerState::Idle || !state.TimerEnabled)
+        return std::nullopt;
+    FRetryAtMs.reset();
+
+    if (state.PassListEmpty && state.NowMs - FLastBuildMs >= EmptyListRebuildMs)
+        return Rebuild(state.NowMs, "the pass list is empty");
+    if (!Quiet(state))
+        return std::nullopt;
+    if (FFolderChanged)
+        return Rebuild(state.NowMs, "the element files changed");
+    if (state.NowMs - FLastBuildMs >= DailyRebuildMs)
+        return Rebuild(state.NowMs, "the pass list is a day old");
+    return std::nullopt;
+}
+
+bool TRebuildPlan::Quiet(const TStationState& state) const {
+    return state.PassListEmpty || (state.NextStart - state.Now) * SecondsPerDay > QuietBeforePassS;
+}
+
+std::string TRebuildPlan::Rebuild(long long nowMs, std::string reason) {
+    FLastBuildMs = nowMs;
+    FFolderChanged = false;
+    return "rebuilding the pass list: " + reason;
+}
+
+} // namespace kestrune
