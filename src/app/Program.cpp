@@ -156,9 +156,11 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
                                                       FloatToStr(FLongitudeDeg, locale));
     FObsHeight =
         std::make_unique<TRegistryString>(settings, "ObsHeight", FloatToStr(FHeightM, locale));
-    FControls.Latitude = FObsLatitude->Value;
-    FControls.Longitude = FObsLongitude->Value;
-    FControls.Height = FObsHeight->Value;
+    // Stored under another locale (the window's decimal comma, the service's C locale), a
+    // number still reads.
+    FControls.Latitude = LocaleNumberText(FObsLatitude->Value, locale);
+    FControls.Longitude = LocaleNumberText(FObsLongitude->Value, locale);
+    FControls.Height = LocaleNumberText(FObsHeight->Value, locale);
     ConnectComponent();
     FView.SetTitle("Kestrune");
     if (placement)

@@ -60,16 +60,22 @@ double StrToFloat(std::string_view text, const TLocaleInfo& locale) {
     throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
 }
 
+std::string LocaleNumberText(std::string_view text, const TLocaleInfo& locale) {
+    const char other = locale.DecimalSeparator == ',' ? '.' : ',';
+    std::string localeText(text);
+    const std::size_t separator = localeText.find(other);
+    if (separator == std::string::npos ||
+        localeText.find(locale.DecimalSeparator) != std::string::npos)
+        return localeText;
+    localeText[separator] = locale.DecimalSeparator;
+    std::string normal;
+    return NormaliseNumber(Trim(localeText), locale.DecimalSeparator, normal) ? localeText
+                                                                              : std::string(text);
+}
+
 double ParseFloatLenient(std::string_view text, double defaultValue, const TLocaleInfo& locale) {
     try {
-        return StrToFloat(text, locale);
-    } catch (const EConvertError&) {
-    }
-    std::string withSeparator(text);
-    if (const std::size_t point = withSeparator.find('.'); point != std::string::npos)
-        withSeparator[point] = locale.DecimalSeparator;
-    try {
-        return StrToFloat(withSeparator, locale);
+        return StrToFloat(LocaleNumberText(text, locale), locale);
     } catch (const EConvertError&) {
         return defaultValue;
     }

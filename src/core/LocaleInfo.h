@@ -36,8 +36,13 @@ public:
 // one separator, an exponent. Anything else throws EConvertError
 // "'<text>' is not a valid floating point value".
 double StrToFloat(std::string_view text, const TLocaleInfo& locale);
-// StrToFloat, then once more with the text's first "." read as the locale's separator (a value
-// another program wrote with a point); the default when neither reads. Never throws.
+// A stored number in the locale's form: a number written with the other decimal separator
+// ("55,9" stored under a decimal-comma locale and read under the C locale, or the other way
+// round) gets the locale's. Any other text comes back as it is, so that a conversion of it
+// still names it.
+std::string LocaleNumberText(std::string_view text, const TLocaleInfo& locale);
+// StrToFloat of the text in the locale's form (a value another program or locale wrote); the
+// default when it does not read. Never throws.
 double ParseFloatLenient(std::string_view text, double defaultValue, const TLocaleInfo& locale);
 // The shortest decimal form with up to 15 significant digits, the locale's separator.
 std::string FloatToStr(double value, const TLocaleInfo& locale);

@@ -44,6 +44,26 @@ TEST(LocaleInfo, LenientParsingAcceptsAPointUnderACommaLocale) {
     EXPECT_DOUBLE_EQ(ParseFloatLenient("north", -3.2, TLocaleInfo{}), -3.2);
 }
 
+TEST(LocaleInfo, AStoredNumberReadsWithEitherSeparatorWhateverTheLocale) {
+    const TLocaleInfo point; // the C locale a service runs under
+    EXPECT_EQ(LocaleNumberText("55,9", point), "55.9");
+    EXPECT_EQ(LocaleNumberText(" -3,2 ", point), " -3.2 ");
+    EXPECT_EQ(LocaleNumberText("55.9", CommaLocale()), "55,9");
+    EXPECT_EQ(LocaleNumberText("55.9", point), "55.9");
+    EXPECT_DOUBLE_EQ(StrToFloat(LocaleNumberText("55,9", point), point), 55.9);
+    EXPECT_DOUBLE_EQ(ParseFloatLenient("55,9", 0, point), 55.9);
+    // Two separators, or no number at all: left as they are, and the message names them.
+    EXPECT_EQ(LocaleNumberText("1,234.5", point), "1,234.5");
+    EXPECT_EQ(LocaleNumberText("55,9,1", point), "55,9,1");
+    EXPECT_EQ(LocaleNumberText("north,east", point), "north,east");
+    try {
+        StrToFloat(LocaleNumberText("55,9 N", point), point);
+        ADD_FAILURE() << "no exception";
+    } catch (const EConvertError& error) {
+        EXPECT_STREQ(error.what(), "'55,9 N' is not a valid floating point value");
+    }
+}
+
 TEST(LocaleInfo, WritesTheShortestFormWithFifteenDigits) {
     const TLocaleInfo point;
     EXPECT_EQ(FloatToStr(55.9, point), "55.9");
