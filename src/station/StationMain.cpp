@@ -81,6 +81,8 @@ int Run(std::optional<TDateTime> clockStart) {
         registry, clock, monotonic, sleeper, locale, places,
         [&log](TLogLevel level, const std::string& text) { log.Write(level, text); },
         [&wakeUp] { wakeUp.Ring(); }, NotifyServiceManager);
+    if (!registry.ReadProblem().empty())
+        station.View().Warn(registry.ReadProblem());
 
     for (;;) {
         std::vector<TFdWatch> watches{{signals.Fd()}, {wakeUp.Fd()}};

@@ -271,6 +271,27 @@ TEST_F(HiveFile, UnreadableHiveIsNeverReplaced) {
     EXPECT_TRUE(fs::is_directory(Hive()));
 }
 
+TEST_F(HiveFile, AFifoOrAHugeFileIsRefusedAtOnceNamingTheFileAndTheReason) {
+    fs::create_directories(Folder());
+    ASSERT_EQ(mkfifo(Hive().c_str(), 0600), 0); // nobody will ever write into it
+    {
+        TFileRegistry registry(Folder());
+        EXPECT_FALSE(Get(registry, "Anything")); // returns: the open does not wait for a writer
+        EXPECT_EQ(registry.ReadProblem(), "Cannot read the settings file \"" + Hive().string() +
+                                              "\": not a regular file; the defaults are used");
+    }
+    fs::remove(Hive());
+    WriteHive("Windows Registry Editor Version 5.00\r\n");
+    fs::resize_file(Hive(), 17 * 1024 * 1024);
+    TFileRegistry registry(Folder());
+    EXPECT_FALSE(Get(registry, "Anything"));
+    EXPECT_EQ(registry.ReadProblem(), "Cannot read the settings file \"" + Hive().string() +
+                                          "\": larger than 16 MiB; the defaults are used");
+    fs::resize_file(Hive(), 100);
+    EXPECT_FALSE(Get(registry, "Anything"));
+    EXPECT_EQ(registry.ReadProblem(), "");
+}
+
 TEST_F(HiveFile, ReadOnlyFolderByPermissions) {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root; the cases above cover a failing folder";

@@ -11,6 +11,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace kestrune {
@@ -54,12 +55,24 @@ TRegResult ResultFromErrno(int error) {
     }
 }
 
-// The file's bytes; a missing file has none. The error number, or 0.
+// Far more than any settings file holds; a bigger file is not read into memory.
+constexpr off_t MaxHiveBytes = 16 * 1024 * 1024;
+
+// The file's bytes; a missing file has none. The error number, or 0. The open does not wait (a
+// FIFO in the file's place would hold the program for ever), and only a regular file of a sane
+// size is read.
 int ReadAll(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
-    const TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.Valid())
         return errno == ENOENT ? 0 : errno;
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0)
+        return errno;
+    if (!S_ISREG(status.st_mode))
+        return EINVAL;
+    if (status.st_size > MaxHiveBytes)
+        return EFBIG;
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(fd.Get(), buffer, sizeof buffer);
@@ -69,7 +82,19 @@ int ReadAll(const std::filesystem::path& path, std::string& bytes) {
             return errno;
         if (count > 0)
             bytes.append(buffer, static_cast<std::size_t>(count));
+        if (bytes.size() > static_cast<std::size_t>(MaxHiveBytes))
+            return EFBIG;
     }
+}
+
+std::string ReadProblemText(const std::filesystem::path& path, int error) {
+    if (error == 0)
+        return {};
+    const std::string reason = error == EINVAL  ? "not a regular file"
+                               : error == EFBIG ? "larger than 16 MiB"
+                                                : std::generic_category().message(error);
+    return "Cannot read the settings file \"" + path.string() + "\": " + reason +
+           "; the defaults are used";
 }
 
 // Writes all bytes to a new file that only its owner may read, and flushes it to the disk.
@@ -168,7 +193,8 @@ void TFileRegistry::Refresh(TRootKey root) {
     if (FLoaded && stamp == FStamp)
         return;
     std::string bytes;
-    ReadAll(FHivePath, bytes); // an unreadable file reads as empty; writing will refuse it
+    // An unreadable file reads as empty; writing will refuse it.
+    FReadProblem = ReadProblemText(FHivePath, ReadAll(FHivePath, bytes));
     Adopt(ParseRegFile(bytes, RootName).Tree, stamp);
 }
 

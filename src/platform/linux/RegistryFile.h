@@ -25,6 +25,9 @@ public:
                            std::filesystem::path ttyRoot = std::filesystem::path(DefaultTtyRoot));
 
     const std::filesystem::path& HivePath() const { return FHivePath; }
+    // Why the settings file could not be read when it was last read (naming the file and the
+    // reason); empty when it could.
+    const std::string& ReadProblem() const { return FReadProblem; }
 
 protected:
     void Refresh(TRootKey root) override;
@@ -48,6 +51,7 @@ private:
 
     std::filesystem::path FFolder;
     std::filesystem::path FHivePath;
+    std::string FReadProblem;
     std::filesystem::path FTtyRoot;
     std::vector<TRegistryChange> FPending;
     bool FLoaded = false;
