@@ -55,6 +55,11 @@ bool TTrackingProtocol::AddClient(int clientId) {
     return false;
 }
 
+bool TTrackingProtocol::Connected(int clientId) const {
+    const auto it = FClients.find(clientId);
+    return it != FClients.end() && it->second.Connected;
+}
+
 void TTrackingProtocol::RemoveClient(int clientId) {
     FClients.erase(clientId);
 }

@@ -45,6 +45,9 @@ public:
     // sends one update to every link.
     void Publish(std::string_view text);
 
+    // Whether the client has said CONNECT and been answered OK.
+    bool Connected(int clientId) const;
+
     // Nothing before the first publish.
     const std::optional<std::string>& ItemText() const { return FItemText; }
     std::size_t ClientCount() const { return FClients.size(); }

@@ -152,7 +152,18 @@ void TTrackingSocketServer::Service() {
     for (auto& [fd, client] : FClients)
         if (!client.Closing)
             Read(fd);
+    DropSilentClients();
     Flush();
+}
+
+void TTrackingSocketServer::DropSilentClients() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [fd, client] : FClients) {
+        if (client.Closing || FProtocol.Connected(fd) || now - client.Accepted < FConnectTimeout)
+            continue;
+        client.Output += "NACK no CONNECT\n";
+        client.Closing = true;
+    }
 }
 
 void TTrackingSocketServer::Poll(int timeoutMs) {

@@ -67,6 +67,10 @@ public:
     // Polls and services until the time has passed.
     void ServeFor(std::chrono::milliseconds duration);
 
+    // A client that has not said CONNECT this long after connecting is dropped, so that it
+    // does not hold one of the few places for ever.
+    void SetConnectTimeout(std::chrono::milliseconds timeout) { FConnectTimeout = timeout; }
+
     const std::filesystem::path& SocketPath() const { return FSocketPath; }
     std::size_t ClientCount() const { return FClients.size(); }
 
@@ -74,6 +78,7 @@ private:
     struct TClient {
         std::string Output;
         bool Closing = false;
+        std::chrono::steady_clock::time_point Accepted = std::chrono::steady_clock::now();
     };
 
     void Send(int clientId, std::string_view line) override;
@@ -82,8 +87,10 @@ private:
     void Accept();
     void Read(int fd);
     void Flush();
+    void DropSilentClients();
 
     TLocaleInfo FLocale;
+    std::chrono::milliseconds FConnectTimeout{5000};
     unsigned FPeerUid;
     std::filesystem::path FSocketPath;
     int FListenFd = -1;

@@ -242,6 +242,20 @@ TEST_F(TrackingSocketServer, ClientLimit) {
     EXPECT_EQ(Server->ClientCount(), TTrackingProtocol::MaxClients);
 }
 
+// A client that connects and never says CONNECT gives its place back; one that did stays.
+TEST_F(TrackingSocketServer, SilentClientIsDropped) {
+    Server->SetConnectTimeout(300ms);
+    TTestClient silent(Server->SocketPath());
+    const auto talking = Connected();
+    Server->ServeFor(50ms);
+    EXPECT_EQ(Server->ClientCount(), 2u);
+    EXPECT_EQ(silent.Line(*Server), "NACK no CONNECT");
+    EXPECT_TRUE(silent.Ended(*Server));
+    EXPECT_EQ(Server->ClientCount(), 1u);
+    talking->Write("REQUEST Data TEXT\n");
+    EXPECT_FALSE(talking->Line(*Server).empty());
+}
+
 // A client that never reads is dropped once it is too far behind; the others go on.
 TEST_F(TrackingSocketServer, StuckClientIsDropped) {
     TTestClient stuck(Server->SocketPath()), reader(Server->SocketPath());
