@@ -21,13 +21,14 @@ set(CPACK_PACKAGE_VENDOR "the Kestrune developers")
 set(CPACK_PACKAGE_CONTACT "Kestrune developers <kestrune@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "weather-satellite pass scheduler and receiver control")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Kestrune predicts the passes of polar-orbiting weather satellites over a station from\n\
-two-line element files, merges them into one pass list without overlaps and writes a\n\
-schedule file. It then runs the station unattended: it puts a 137 MHz receiver into\n\
-standby before each pass, switches it to the satellite's channel and holds the serial\n\
-port's RTS line high for the pass, and publishes a tracking string for other programs.\n\
-It comes as a window (Kestrune), a headless station (kestrune-station) with a systemd\n\
-user unit, and a command-line pass predictor (kestrune-predict).")
+    "Kestrune predicts the passes of polar-orbiting weather satellites over a\n\
+station from two-line element files, merges them into one pass list without\n\
+overlaps and writes a schedule file. It then runs the station unattended: it\n\
+puts a 137 MHz receiver into standby before each pass, switches it to the\n\
+satellite's channel and holds the serial port's RTS line high for the pass,\n\
+and publishes a tracking string for other programs. It comes as a window\n\
+(Kestrune), a headless station (kestrune-station) with a systemd user unit,\n\
+and a command-line pass predictor (kestrune-predict).")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
