@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs what Kestrune needs to build and test on Debian 12 (run as root; does nothing when
-# everything is there already), then configures and builds the given preset (default: dev).
+# Installs what Kestrune needs on Debian 12 (run as root; does nothing when everything is there
+# already), then configures and builds the given preset (default: dev). The release preset, the
+# programs alone, needs only the compiler and the libraries; the others build the tests too and
+# also need the test and benchmark libraries, clang for the fuzz targets and clang-format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libsystemd-dev pkg-config xvfb xauth)
+preset=${1:-dev}
+packages=(cmake make g++ pkg-config qt6-base-dev libsystemd-dev)
+if [ "$preset" != release ]; then
+    packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -16,6 +21,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-preset=${1:-dev}
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Sets up and builds Kestrune with warnings as errors, gives each fuzz target a short run
-# (FUZZ_SECONDS, default 30), then runs every test.
+# Sets up and builds Kestrune with warnings as errors, checks the formatting, gives each fuzz
+# target a short run (FUZZ_SECONDS, default 20), runs every test, then builds with the address
+# and undefined-behaviour sanitizers and runs every test again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh dev
-scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+scripts/format.sh --check
+scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 ctest --preset dev
+scripts/setup.sh asan
+ctest --preset asan

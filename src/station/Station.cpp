@@ -24,7 +24,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
       FPlan([this] { return FolderState(FProgram->Controls().DataPath); },
             monotonic.Milliseconds()) {
     const TSettingsContext settings{FRegistry, [] { return std::string(WindowProgram); }};
-    const std::filesystem::path module = places.ComponentFolder / SatellitesModuleName;
+    const std::filesystem::path module = places.ComponentPath;
     const TProgramEnvironment environment{settings,
                                           clock,
                                           sleeper,
@@ -34,7 +34,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
                                           FDispatcher,
                                           FTrace,
                                           [module] { return ConnectSatellites(module); },
-                                          places.ComponentFolder.string(),
+                                          module.parent_path().string(),
                                           places.SchedulePath};
     FProgram = std::make_unique<TProgram>(environment, FView, nullptr);
 

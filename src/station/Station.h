@@ -20,8 +20,8 @@ namespace kestrune {
 
 // Where the station finds and puts what it needs.
 struct TStationPlaces {
-    std::filesystem::path ComponentFolder; // the component's module
-    std::filesystem::path TrackingFolder;  // the tracking server's socket folder
+    std::filesystem::path ComponentPath;  // the component's module
+    std::filesystem::path TrackingFolder; // the tracking server's socket folder
     std::filesystem::path SchedulePath;
 };
 

@@ -5,6 +5,8 @@
 #include "Executable.h"
 #include "InstanceLock.h"
 #include "LogStream.h"
+#include "ModuleLoader.h"
+#include "ProgramOptions.h"
 #include "RegistryFile.h"
 #include "ServiceNotify.h"
 #include "Station.h"
@@ -74,7 +76,7 @@ int Run(std::optional<TDateTime> clockStart) {
         clock, IsJournalStream(STDERR_FILENO), [&out](const std::string& l) { out.WriteLine(l); },
         [&err](const std::string& l) { err.WriteLine(l); });
     TFileRegistry registry(DefaultRegistryFolder());
-    const TStationPlaces places{ExecutableDir(),
+    const TStationPlaces places{SatellitesModulePath(),
                                 TTrackingSocketServer::DefaultSocketFolder("Kestrune"),
                                 ScheduleFilePath()};
     TStation station(
@@ -105,30 +107,23 @@ int Run(std::optional<TDateTime> clockStart) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string option = argc > 1 ? argv[1] : "";
-    if (option == "--help" || option == "-h") {
+    TProgramOptions options;
+    try {
+        options = ParseProgramOptions(argc, argv);
+    } catch (const EProgramUsage& error) {
+        std::cerr << "kestrune-station: " << error.what() << '\n';
+        return 2;
+    }
+    if (options.Help) {
         std::cout << Help;
         return 0;
     }
-    if (option == "--version") {
+    if (options.Version) {
         std::cout << "kestrune-station " << KESTRUNE_VERSION << '\n';
         return 0;
     }
-    std::optional<TDateTime> clockStart;
-    if (option == "--clock-start" && argc == 3) {
-        const std::string text = argv[2];
-        clockStart = ParseCompact(text);
-        if (!clockStart) {
-            std::cerr << "kestrune-station: --clock-start: '" << text
-                      << "' is not a UTC time as YYYYMMDDhhmmss\n";
-            return 2;
-        }
-    } else if (argc > 1) {
-        std::cerr << "kestrune-station: unknown option '" << option << "' (see --help)\n";
-        return 2;
-    }
     try {
-        return Run(clockStart);
+        return Run(options.ClockStart);
     } catch (const std::exception& error) {
         std::cerr << "kestrune-station: " << error.what() << '\n';
         return 1;

@@ -7,6 +7,7 @@
 #include "FormMain.h"
 #include "GuiDispatcher.h"
 #include "ModuleLoader.h"
+#include "ProgramOptions.h"
 #include "RegistryFile.h"
 #include "SerialDeviceFactory.h"
 #include "SystemClock.h"
@@ -40,27 +41,22 @@ the system's (a demonstration on old element sets); never use it on a station.
 } // namespace
 
 int main(int argc, char** argv) {
-    std::optional<TDateTime> clockStart;
-    const std::string option = argc > 1 ? argv[1] : "";
-    if (option == "--help" || option == "-h") {
+    TProgramOptions options;
+    try {
+        options = ParseProgramOptions(argc, argv);
+    } catch (const EProgramUsage& error) {
+        std::cerr << "Kestrune: " << error.what() << '\n';
+        return 2;
+    }
+    if (options.Help) {
         std::cout << Help;
         return 0;
     }
-    if (option == "--version") {
+    if (options.Version) {
         std::cout << "Kestrune " << KESTRUNE_VERSION << '\n';
         return 0;
     }
-    if (option == "--clock-start" && argc == 3) {
-        clockStart = ParseCompact(argv[2]);
-        if (!clockStart) {
-            std::cerr << "Kestrune: --clock-start: '" << argv[2]
-                      << "' is not a UTC time as YYYYMMDDhhmmss\n";
-            return 2;
-        }
-    } else if (argc > 1) {
-        std::cerr << "Kestrune: unknown option '" << option << "' (see --help)\n";
-        return 2;
-    }
+    const std::optional<TDateTime> clockStart = options.ClockStart;
 
     // Before any thread starts, so that every thread leaves the signals to the descriptor.
     TSignalWatch stopSignals{SIGHUP, SIGTERM, SIGINT};

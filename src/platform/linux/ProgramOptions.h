@@ -1,0 +1,27 @@
+#pragma once
+// The command line of the window and of the headless station: --help, --version and the
+// demonstration clock, as --option VALUE or --option=VALUE.
+
+#include "DateTime.h"
+
+#include <optional>
+#include <stdexcept>
+
+namespace kestrune {
+
+struct TProgramOptions {
+    bool Help = false;
+    bool Version = false;
+    // Run the program's clock from this UTC time on (demonstrations on old element sets).
+    std::optional<TDateTime> ClockStart;
+};
+
+// A command line that cannot be used; the text says why in one line.
+class EProgramUsage : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+TProgramOptions ParseProgramOptions(int argc, char** argv);
+
+} // namespace kestrune
