@@ -28,6 +28,10 @@ std::string UpperCaseAscii(std::string_view text) {
     return result;
 }
 
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    return CompareTextAscii(a, b) == 0;
+}
+
 int CompareTextAscii(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {

@@ -11,6 +11,9 @@ namespace kestrune {
 std::string_view Trim(std::string_view text);
 // The letters a-z changed to A-Z; nothing else changes.
 std::string UpperCaseAscii(std::string_view text);
+// Whether two texts are equal when ASCII letters are compared without regard to case; every
+// other byte (the parts of UTF-8 letters too) must match exactly.
+bool SameTextAscii(std::string_view a, std::string_view b);
 // Case-insensitive comparison of ASCII letters: <0, 0 or >0.
 int CompareTextAscii(std::string_view a, std::string_view b);
 // A decimal integer: an optional sign and digits, nothing else, within the range of int.

@@ -1,5 +1,7 @@
 #include "TleCatalog.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <fstream>
 #include <system_error>
@@ -9,12 +11,7 @@ namespace kestrune {
 namespace {
 
 std::string MatchKey(std::string_view name) {
-    std::string key = CleanSatelliteName(name);
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return key;
+    return UpperCaseAscii(CleanSatelliteName(name));
 }
 
 bool IsCatalogNumberText(std::string_view text) {

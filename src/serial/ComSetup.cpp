@@ -2,6 +2,7 @@
 
 #include "ComPort.h"
 #include "Registry.h"
+#include "Text.h"
 
 #include <algorithm>
 
@@ -87,7 +88,7 @@ std::vector<std::string> EnumComPorts(IRegistry& registry) {
         ports.push_back(TextFromUtf16Bytes(data));
     }
     std::stable_sort(ports.begin(), ports.end(), [](const std::string& a, const std::string& b) {
-        return AsciiUpperCase(a) < AsciiUpperCase(b);
+        return UpperCaseAscii(a) < UpperCaseAscii(b);
     });
     return ports;
 }
@@ -190,9 +191,9 @@ std::string TComComboBox::Text() const {
 }
 
 int TComComboBox::IndexOf(const std::string& text) const {
-    const std::string wanted = AsciiUpperCase(text);
+    const std::string wanted = UpperCaseAscii(text);
     for (std::size_t i = 0; i < FItems.size(); ++i) {
-        if (AsciiUpperCase(FItems[i]) == wanted) {
+        if (UpperCaseAscii(FItems[i]) == wanted) {
             return static_cast<int>(i);
         }
     }

@@ -2,6 +2,7 @@
 
 #include "ComPort.h"
 #include "Registry.h"
+#include "Text.h"
 
 #include <stdexcept>
 
@@ -28,7 +29,7 @@ std::unique_ptr<IRegistryKey> OpenSettingsKey(TStorageKind kind, IRegistry& regi
     if (separator == std::string::npos) {
         return key;
     }
-    const std::string rootName = AsciiUpperCase(path.substr(0, separator));
+    const std::string rootName = UpperCaseAscii(path.substr(0, separator));
     const TRootKey root =
         rootName == "HKEY_LOCAL_MACHINE" ? TRootKey::LocalMachine : TRootKey::CurrentUser;
     std::string keyPath = path.substr(separator + 1);

@@ -1,6 +1,7 @@
 #include "ComTypes.h"
 
 #include "SerialDevice.h"
+#include "Text.h"
 
 #include <array>
 #include <charconv>
@@ -61,9 +62,9 @@ std::string TextOf(const std::array<const char*, N>& texts, E value) {
 
 template <typename E, std::size_t N>
 E FromText(const std::array<const char*, N>& texts, const std::string& text, E fallback) {
-    const std::string wanted = AsciiUpperCase(text);
+    const std::string wanted = UpperCaseAscii(text);
     for (std::size_t i = 0; i < N; ++i) {
-        if (AsciiUpperCase(texts[i]) == wanted) {
+        if (UpperCaseAscii(texts[i]) == wanted) {
             return static_cast<E>(i);
         }
     }
@@ -108,15 +109,6 @@ std::uint32_t FirstCodePoint(const std::string& text) {
 }
 
 } // namespace
-
-std::string AsciiUpperCase(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
 
 std::string BaudRateText(TBaudRate value) {
     return TextOf(BaudRateTexts, value);
@@ -200,7 +192,7 @@ std::string BoolText(bool value) {
     return value ? "Yes" : "No";
 }
 bool BoolFromText(const std::string& text) {
-    return AsciiUpperCase(text) == "YES";
+    return UpperCaseAscii(text) == "YES";
 }
 
 std::string CharText(std::uint8_t value) {

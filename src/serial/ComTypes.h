@@ -113,9 +113,6 @@ bool BoolFromText(const std::string& text);
 std::string CharText(std::uint8_t value);
 std::uint8_t CharFromText(const std::string& text);
 
-// Upper-cases the ASCII letters a to z only.
-std::string AsciiUpperCase(std::string text);
-
 // Error codes of EComPort.
 namespace comerr {
 constexpr std::int32_t OpenFailed = 1;

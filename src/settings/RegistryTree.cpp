@@ -1,5 +1,7 @@
 #include "RegistryTree.h"
 
+#include "Text.h"
+
 #include <algorithm>
 
 namespace kestrune {
@@ -25,12 +27,6 @@ std::string_view LastPart(std::string_view path) {
 }
 
 } // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldCase(x) == FoldCase(y);
-           });
-}
 
 bool NormaliseKeyPath(std::string_view path, std::string& normalised) {
     if (path.starts_with('\\'))
@@ -61,14 +57,15 @@ std::string NormaliseValueName(std::string_view name) {
 }
 
 const TRegValue* TRegKeyData::FindValue(std::string_view name) const {
-    const auto found = std::find_if(Values.begin(), Values.end(),
-                                    [&](const TRegValue& v) { return SameName(v.Name, name); });
+    const auto found = std::find_if(Values.begin(), Values.end(), [&](const TRegValue& v) {
+        return SameTextAscii(v.Name, name);
+    });
     return found == Values.end() ? nullptr : &*found;
 }
 
 void TRegKeyData::SetValue(TRegValue value) {
     const auto found = std::find_if(Values.begin(), Values.end(), [&](const TRegValue& v) {
-        return SameName(v.Name, value.Name);
+        return SameTextAscii(v.Name, value.Name);
     });
     if (found == Values.end()) {
         Values.push_back(std::move(value));
@@ -79,7 +76,8 @@ void TRegKeyData::SetValue(TRegValue value) {
 }
 
 bool TRegKeyData::DeleteValue(std::string_view name) {
-    return std::erase_if(Values, [&](const TRegValue& v) { return SameName(v.Name, name); }) > 0;
+    return std::erase_if(Values, [&](const TRegValue& v) { return SameTextAscii(v.Name, name); }) >
+           0;
 }
 
 TRegistryTree::TRegistryTree() {

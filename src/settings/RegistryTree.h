@@ -37,8 +37,6 @@ bool NormaliseKeyPath(std::string_view path, std::string& normalised);
 // A value name as Windows would keep it: up to its first NUL, with bytes that are not UTF-8
 // replaced by U+FFFD (the parts of a key path are kept the same way).
 std::string NormaliseValueName(std::string_view name);
-// Whether two names are equal without regard to the case of ASCII letters.
-bool SameName(std::string_view a, std::string_view b);
 
 class TRegistryTree {
 public:

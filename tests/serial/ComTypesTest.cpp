@@ -1,6 +1,7 @@
 #include "ComTypes.h"
 
 #include "SerialDevice.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ TEST(ComTypesTest, TextsMatchWithoutLetterCaseAndFallBackWhenUnknown) {
     EXPECT_EQ(RTSControlFromText("HANDSHAKE"), TRTSFlowControl::rtsHandshake);
     EXPECT_EQ(DTRControlFromText("toggle"), TDTRFlowControl::dtrDisable);
     // Only a to z are upper-cased.
-    EXPECT_EQ(AsciiUpperCase("stra\xC3\x9F"
+    EXPECT_EQ(UpperCaseAscii("stra\xC3\x9F"
                              "e"),
               "STRA\xC3\x9F"
               "E");

@@ -1,5 +1,7 @@
 #include "RegFileFormat.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -22,7 +24,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
 }
 
 // A whole field of 1 to maxDigits hexadecimal digits.

@@ -1,5 +1,7 @@
 #include "TrackingProtocol.h"
 
+#include "Text.h"
+
 #include <algorithm>
 
 namespace kestrune {
@@ -11,12 +13,6 @@ constexpr std::string_view Wildcard = "*";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The text up to the first blank, and what follows that one blank.
@@ -119,23 +115,23 @@ void TTrackingProtocol::Publish(std::string_view text) {
 
 void TTrackingProtocol::HandleLine(int clientId, TClient& client, std::string_view line) {
     const auto [command, arguments] = SplitFirst(line);
-    if (EqualNoCase(command, "CONNECT"))
+    if (SameTextAscii(command, "CONNECT"))
         return HandleConnect(clientId, client, Words(arguments));
     if (!client.Connected) {
-        const bool known = EqualNoCase(command, "REQUEST") || EqualNoCase(command, "ADVISE") ||
-                           EqualNoCase(command, "UNADVISE") || EqualNoCase(command, "POKE") ||
-                           EqualNoCase(command, "EXECUTE");
+        const bool known = SameTextAscii(command, "REQUEST") || SameTextAscii(command, "ADVISE") ||
+                           SameTextAscii(command, "UNADVISE") || SameTextAscii(command, "POKE") ||
+                           SameTextAscii(command, "EXECUTE");
         return Nack(clientId, known ? "not connected" : "unknown command");
     }
-    if (EqualNoCase(command, "REQUEST"))
+    if (SameTextAscii(command, "REQUEST"))
         return HandleRequest(clientId, Words(arguments));
-    if (EqualNoCase(command, "ADVISE"))
+    if (SameTextAscii(command, "ADVISE"))
         return HandleAdvise(clientId, client, Words(arguments));
-    if (EqualNoCase(command, "UNADVISE"))
+    if (SameTextAscii(command, "UNADVISE"))
         return HandleUnadvise(clientId, client, Words(arguments));
-    if (EqualNoCase(command, "POKE"))
+    if (SameTextAscii(command, "POKE"))
         return HandlePoke(clientId, arguments);
-    if (EqualNoCase(command, "EXECUTE"))
+    if (SameTextAscii(command, "EXECUTE"))
         return Answer(clientId, "ACK"); // commands are acknowledged and ignored
     Nack(clientId, "unknown command");
 }
@@ -146,9 +142,9 @@ void TTrackingProtocol::HandleConnect(int clientId, TClient& client,
         return Nack(clientId, "already connected");
     if (words.size() < 2)
         return Refuse(clientId, client, "no topic");
-    if (words[0] != Wildcard && !EqualNoCase(words[0], FServiceName))
+    if (words[0] != Wildcard && !SameTextAscii(words[0], FServiceName))
         return Refuse(clientId, client, "unknown service");
-    if (words.size() > 2 || !EqualNoCase(words[1], Topic))
+    if (words.size() > 2 || !SameTextAscii(words[1], Topic))
         return Refuse(clientId, client, "unknown topic");
     client.Connected = true;
     Answer(clientId, "OK " + FServiceName + " " + std::string(Topic));
@@ -160,7 +156,7 @@ void TTrackingProtocol::HandleRequest(int clientId, const std::vector<std::strin
     if (words.size() > 2)
         return Nack(clientId, "too many arguments");
     const std::string_view format = words.size() > 1 ? words[1] : DefaultFormat;
-    if (words[0] == Item && EqualNoCase(format, DefaultFormat))
+    if (words[0] == Item && SameTextAscii(format, DefaultFormat))
         return Answer(clientId, "DATA " + std::string(Item) + " " + FItemText.value_or(""));
     Answer(clientId, "NODATA " + std::string(words[0]));
 }
@@ -172,8 +168,8 @@ void TTrackingProtocol::HandleAdvise(int clientId, TClient& client,
     std::size_t next = 1;
     TLink link = TLink::Hot;
     if (next < words.size() &&
-        (EqualNoCase(words[next], "HOT") || EqualNoCase(words[next], "WARM")))
-        link = EqualNoCase(words[next++], "HOT") ? TLink::Hot : TLink::Warm;
+        (SameTextAscii(words[next], "HOT") || SameTextAscii(words[next], "WARM")))
+        link = SameTextAscii(words[next++], "HOT") ? TLink::Hot : TLink::Warm;
     const std::string_view format = next < words.size() ? words[next++] : DefaultFormat;
     if (next < words.size())
         return Nack(clientId, "too many arguments");
@@ -211,7 +207,7 @@ std::string_view TTrackingProtocol::RefusalFor(std::string_view item,
                                                std::string_view format) const {
     if (item != Item)
         return "no such item";
-    if (!EqualNoCase(format, DefaultFormat))
+    if (!SameTextAscii(format, DefaultFormat))
         return "format not supported";
     return {};
 }
