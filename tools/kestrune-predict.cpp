@@ -2,13 +2,13 @@
 // orbit-prediction component and schedule builder as the window.
 
 #include "CommaText.h"
+#include "ElementSetCheck.h"
 #include "Executable.h"
 #include "ModuleLoader.h"
 #include "PredictOptions.h"
 #include "ScheduleBuilder.h"
 #include "SystemClock.h"
 #include "Text.h"
-#include "TleCatalog.h"
 
 #include <filesystem>
 #include <iostream>
@@ -73,21 +73,15 @@ void PrintPassList(TSatellites& satellites, const TPredictOptions& options, TDat
         std::cout << line << '\n';
 }
 
-// Elements lose accuracy quickly with age: say so when a set is far older than the prediction.
-void WarnAboutOldElements(const TPredictOptions& options, TDateTime start) {
-    constexpr double MaxAgeDays = 14;
+// Names without an element set give no passes, and old sets give wrong ones: say so.
+void WarnAboutElementSets(const TPredictOptions& options, TDateTime start) {
     TTleCatalog catalog;
     catalog.AddFolder(options.TleDir);
-    for (const TSatelliteRow& row : options.Satellites) {
-        const std::string name = UpperCaseAscii(row.Name);
-        const TElementSet* set = catalog.Find(name);
-        if (!set)
-            set = catalog.Find(ReplaceAll(name, " ", "-"));
-        if (set && start - set->Epoch > MaxAgeDays)
-            std::cerr << "kestrune-predict: warning: the element set of " << name << " is "
-                      << static_cast<int>(start - set->Epoch) << " days older than the start"
-                      << " (epoch " << FormatCompact(set->Epoch) << " UTC)\n";
-    }
+    std::vector<std::string> names;
+    for (const TSatelliteRow& row : options.Satellites)
+        names.push_back(row.Name);
+    for (const std::string& problem : CheckElementSets(catalog, names, options.TleDir, start))
+        std::cerr << "kestrune-predict: warning: " << problem << '\n';
 }
 
 int Run(const TPredictOptions& options) {
@@ -102,7 +96,7 @@ int Run(const TPredictOptions& options) {
     // Numbers on the command line take a point, whatever the user's locale.
     const TLocaleInfo locale;
     const TDateTime start = options.Start.value_or(TSystemClock().UtcNow());
-    WarnAboutOldElements(options, start);
+    WarnAboutElementSets(options, start);
     if (options.Raw)
         PrintRaw(*satellites, options, start, locale);
     else

@@ -94,6 +94,13 @@ const TElementSet* TTleCatalog::Find(std::string_view name) const {
     return nullptr;
 }
 
+std::vector<std::string> TTleCatalog::Names() const {
+    std::vector<std::string> names;
+    for (const auto& [name, named] : FByName)
+        names.push_back(name);
+    return names;
+}
+
 TFolderState ReadFolderState(const std::filesystem::path& folder) {
     TFolderState state;
     state.Listed = ForEachRegularFile(folder, [&](const std::filesystem::directory_entry& entry) {

@@ -31,6 +31,8 @@ public:
     bool AddFolder(const std::filesystem::path& folder);
 
     const TElementSet* Find(std::string_view name) const;
+    // Every name a set is known by, as names are matched (upper case), in order.
+    std::vector<std::string> Names() const;
     std::size_t Size() const { return FByNumber.size(); }
 
 private:

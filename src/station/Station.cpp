@@ -1,5 +1,6 @@
 #include "Station.h"
 
+#include "ElementSetCheck.h"
 #include "ModuleLoader.h"
 
 #include <algorithm>
@@ -37,6 +38,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
                                           module.parent_path().string(),
                                           places.SchedulePath};
     FProgram = std::make_unique<TProgram>(environment, FView, nullptr);
+    FView.SetAfterBuild([this] { CheckElementSets(); });
 
     // The window's receiver-type list and scan box keep their own settings; a stored type
     // outside the list leaves the list without a selection.
@@ -77,6 +79,22 @@ void TStation::Service() {
         Restart();
     }
     FView.SetRepeatErrorsQuietly(FPlan.Failing());
+}
+
+void TStation::CheckElementSets() {
+    const std::string& folder = FProgram->Controls().DataPath;
+    TTleCatalog catalog;
+    catalog.AddFolder(folder);
+    std::vector<std::string> names;
+    for (const TSatelliteRow& row : FProgram->Controls().Rows) {
+        if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
+            names.push_back(row.Name);
+    }
+    for (const std::string& problem :
+         kestrune::CheckElementSets(catalog, names, folder, FClock.UtcNow())) {
+        if (FElementProblems.insert(problem).second)
+            FView.Warn(problem);
+    }
 }
 
 void TStation::Restart() {

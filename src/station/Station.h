@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 
 namespace kestrune {
 
@@ -54,6 +55,9 @@ public:
     const TComPort& Port() const { return FProgram->Port(); }
 
 private:
+    // Names without an element set and old sets, each said once.
+    void CheckElementSets();
+
     const IClock& FClock;
     const IMonotonicClock& FMonotonic;
     std::function<void(const std::string&)> FNotify;
@@ -67,6 +71,8 @@ private:
     TTickTimer FTicks;
     TRebuildPlan FPlan;
     bool FReady = false;
+    // The element-set problems already reported.
+    std::set<std::string> FElementProblems;
 };
 
 } // namespace kestrune

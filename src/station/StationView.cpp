@@ -54,6 +54,8 @@ void TStationView::PassListBuilt(const std::vector<std::string>& lines) {
     Log("pass list", std::to_string(lines.size()) + (lines.size() == 1 ? " pass" : " passes"));
     for (const std::string& line : lines)
         Log("pass", PassDisplayText(line, FLocale));
+    if (FAfterBuild)
+        FAfterBuild();
 }
 
 void TStationView::Changed(std::optional<std::string>& last, const std::string& what,

@@ -42,8 +42,10 @@ public:
     void SetLedColor(TColor color) override;
     void SetNextPassLabel(const std::string& text) override;
     void SetVersionHint(const std::string& hint) override { Log("component", hint); }
-    // One line for the build's pass list and one for each pass, drawn as the pass list draws it.
+    // One line for the build's pass list and one for each pass, drawn as the pass list draws it;
+    // then what is to happen after every build.
     void PassListBuilt(const std::vector<std::string>& lines) override;
+    void SetAfterBuild(std::function<void()> afterBuild) { FAfterBuild = std::move(afterBuild); }
 
 private:
     // Logs the text under its name when it differs from what was logged last under that name.
@@ -52,6 +54,7 @@ private:
 
     const TLocaleInfo& FLocale;
     TSink FLog;
+    std::function<void()> FAfterBuild;
     std::string FLastError;
     bool FRepeatErrorsQuietly = false;
     std::optional<std::string> FCaption, FTitle, FStatus, FNextPass;

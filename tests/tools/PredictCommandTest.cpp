@@ -86,7 +86,7 @@ TEST(PredictCommand, WarnsAboutOldElementSets) {
                                    " --days 1 --sat \"NOAA 19\"");
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(result.Err, "kestrune-predict: warning: the element set of NOAA 19 is 22 days older "
-                          "than the start (epoch 20250528123318 UTC)\n");
+                          "than the start (epoch 20250528123318 UTC); fetch fresh element sets\n");
 }
 
 } // namespace
