@@ -1,6 +1,7 @@
 #include "PredictOptions.h"
 
 #include "LocaleInfo.h"
+#include "SatelliteList.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -12,7 +13,8 @@ namespace kestrune {
 const char* const PredictHelp =
     R"(Usage: kestrune-predict --tle-dir DIR --lat DEG --lon DEG --height M
                         [--min-elevation DEG] [--days N] [--start YYYYMMDDhhmmss]
-                        [--sat "NAME[,DIR[,MINLEN]]"]... [--raw] [--schedule FILE]
+                        [--sat "NAME[,DIR[,MINLEN[,CHANNEL]]]"]... [--raw]
+                        [--schedule FILE]
 
 Predicts the passes of weather satellites over a station from the two-line element
 files in DIR, with the same orbit-prediction component and schedule builder as the
@@ -32,11 +34,13 @@ Options:
   --min-elevation DEG    elevation a pass must reach to count, degrees (default 2)
   --days N               how many days to look ahead (default 21)
   --start YYYYMMDDhhmmss UTC moment the list starts at (default now)
-  --sat "NAME[,DIR[,MINLEN]]"
+  --sat "NAME[,DIR[,MINLEN[,CHANNEL]]]"
                          a satellite to schedule, in order of precedence; DIR is
                          N (northbound passes only), S (southbound only), B (both,
                          the default) or X (none); MINLEN the shortest pass in
-                         seconds (default 330). Repeat for more satellites.
+                         seconds (default 330); CHANNEL the receiver channel (0 to
+                         9) its passes are received on, shown in a "#" line before
+                         the passes. Repeat for more satellites.
                          Without --sat: "NOAA 19,N,720" "NOAA 18,N,720" "NOAA 15,S,720".
   --raw                  print every pass the component finds for each --sat in turn,
                          with no direction filter, no overlap removal and no "now"
@@ -85,8 +89,12 @@ TSatelliteRow SatelliteEntry(const std::string& text) {
     if (first != std::string::npos) {
         const std::size_t second = text.find(',', first + 1);
         row.Direction = std::string(Trim(text.substr(first + 1, second - first - 1)));
-        if (second != std::string::npos)
-            row.MinLength = std::string(Trim(text.substr(second + 1)));
+        if (second != std::string::npos) {
+            const std::size_t third = text.find(',', second + 1);
+            row.MinLength = std::string(Trim(text.substr(second + 1, third - second - 1)));
+            if (third != std::string::npos)
+                row.Channel = std::string(Trim(text.substr(third + 1)));
+        }
     }
     if (row.Name.empty())
         throw EUsage("--sat: '" + text + "' has no satellite name");
@@ -94,6 +102,8 @@ TSatelliteRow SatelliteEntry(const std::string& text) {
         throw EUsage("--sat: '" + text + "': the direction must be N, S, B or X");
     if (!row.MinLength.empty() && !ParseInt(row.MinLength))
         throw EUsage("--sat: '" + text + "': the minimum length must be whole seconds");
+    if (!AcceptCellText(ChannelColumn, row.Channel))
+        throw EUsage("--sat: '" + text + "': the channel must be one digit, 0 to 9");
     return row;
 }
 

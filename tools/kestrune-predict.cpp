@@ -97,6 +97,10 @@ int Run(const TPredictOptions& options) {
     const TLocaleInfo locale;
     const TDateTime start = options.Start.value_or(TSystemClock().UtcNow());
     WarnAboutElementSets(options, start);
+    for (const TSatelliteRow& row : options.Satellites) {
+        if (!row.Channel.empty())
+            std::cout << "# " << row.Name << " on channel " << row.Channel << '\n';
+    }
     if (options.Raw)
         PrintRaw(*satellites, options, start, locale);
     else

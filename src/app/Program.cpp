@@ -204,6 +204,13 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FSatList = std::make_unique<TRegistryString>(settings, "SatList", DefaultSatList());
     FSatList->Value = ConvertOldSatList(FSatList->Value);
     FControls.Rows = SatelliteRowsFromSatList(FSatList->Value);
+    FSatChannelsStored = ReadProgramSetting(
+        settings.Registry, ProgramSegment(settings.ExecutableName()), "SatChannels");
+    FSatChannels = FSatChannelsStored;
+    ApplySatChannels(FControls.Rows, FSatChannels);
+    FSequencer->SetChannelChoice([this](const std::string& satellite) {
+        return SatelliteChannelItem(satellite, FControls.Rows);
+    });
 }
 
 TProgram::~TProgram() {
@@ -232,6 +239,12 @@ TProgram::~TProgram() {
     FFormInfo.reset();
     FScheduleList.reset();
     FSatList.reset();
+    // Written only for a user who has channels (or had them), so that a settings file of the
+    // window's own values keeps exactly those.
+    if (!FSatChannels.empty() || !FSatChannelsStored.empty()) {
+        TRegistryString setting(FEnvironment.Settings, "SatChannels");
+        setting.Value = FSatChannels;
+    }
 }
 
 void TProgram::Show() {
@@ -422,6 +435,7 @@ void TProgram::RadioGroupChannelClick(int index) {
 
 void TProgram::StringGridSatListExit() {
     FSatList->Value = SatListFromRows(FControls.Rows);
+    FSatChannels = SatChannelsFromRows(FControls.Rows);
 }
 
 std::string TProgram::PortHint() const {

@@ -171,7 +171,7 @@ public:
     void CheckBoxScanWhenIdleClick(bool checked);
     // The user picked a channel item.
     void RadioGroupChannelClick(int index);
-    // The focus left the satellite grid: "SatList" follows the rows.
+    // The focus left the satellite grid: "SatList" and "SatChannels" follow the rows.
     void StringGridSatListExit();
 
     // Port name + " at " + baud rate + " baud".
@@ -208,6 +208,9 @@ private:
     std::unique_ptr<TRegistryFormInfo> FFormInfo;
     std::unique_ptr<TRegistryInteger> FPrePassGap, FPostPassGap, FMinElevation, FDaysLookAhead;
     std::unique_ptr<TRegistryString> FSatList;
+    // The satellites' own channels, beside "SatList" (which older programs read alone): as
+    // stored at start, and as the grid has them now.
+    std::string FSatChannelsStored, FSatChannels;
 
     std::unique_ptr<TSatellites> FSatellites;
     std::unique_ptr<TComPort> FPort;

@@ -41,6 +41,15 @@ int SatelliteChannelItem(const std::string& satellite) {
     return 0;
 }
 
+int SatelliteChannelItem(const std::string& satellite, const std::vector<TSatelliteRow>& rows) {
+    for (const TSatelliteRow& row : rows) {
+        if (row.Name == satellite && row.Channel.size() == 1 && row.Channel[0] >= '0' &&
+            row.Channel[0] <= '9')
+            return row.Channel[0] - '0' + 1;
+    }
+    return SatelliteChannelItem(satellite);
+}
+
 TPassSequencer::TPassSequencer(ISequencerView& view, TPassList& passList, TScheduleBuilder& builder,
                                TReceiverControl& receiver, IReceiverPort& port,
                                TTrackingOutput& tracking, const IClock& clock,
@@ -203,7 +212,7 @@ bool TPassSequencer::CountDownPause() {
     const int left = --FPauseCounter;
     if (left < 0) {
         FReceiver.SetChannelIndex(0);
-        if (const int item = SatelliteChannelItem(FCurrentSatellite); item != 0)
+        if (const int item = FChannelItem(FCurrentSatellite); item != 0)
             FReceiver.SetChannelIndex(item);
         FReceiver.RadioGroupChannelClick();
         if (!FCurrentSatellite.empty()) {

@@ -11,7 +11,9 @@
 #include "TrackingString.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -56,6 +58,13 @@ enum class TSequencerState : int {
     PostPass = 4
 };
 
+// The selector item of the channel a satellite is received on by the built-in table (the
+// NOAA satellites); 0 (scan or standby) for a satellite without one.
+int SatelliteChannelItem(const std::string& satellite);
+// The item for a satellite of the list: its own channel when its row has one, else the
+// built-in table's.
+int SatelliteChannelItem(const std::string& satellite, const std::vector<TSatelliteRow>& rows);
+
 class TPassSequencer {
 public:
     TPassSequencer(ISequencerView& view, TPassList& passList, TScheduleBuilder& builder,
@@ -72,6 +81,12 @@ public:
     bool CountDownReception();
     // Next start and the next-pass label from line 0 of the pass list.
     void ShowNextPass();
+
+    // Where the channel of the satellite whose pass begins comes from; the built-in table until
+    // the program says otherwise.
+    void SetChannelChoice(std::function<int(const std::string& satellite)> channelItem) {
+        FChannelItem = std::move(channelItem);
+    }
 
     void ButtonRestartClick();
     void ButtonSkipClick() { FSecondsLeft = -1; }
@@ -107,12 +122,11 @@ private:
     TDateTime FPassEnd = 0;
     std::string FDirectionWord;
     std::string FCurrentSatellite;
+    std::function<int(const std::string&)> FChannelItem = [](const std::string& satellite) {
+        return SatelliteChannelItem(satellite);
+    };
     // A port failure of this tick, reported once the tick has ended.
     std::string FPortFailure;
 };
-
-// The selector item of the channel a satellite is received on; 0 (scan or standby) for a
-// satellite without one.
-int SatelliteChannelItem(const std::string& satellite);
 
 } // namespace kestrune

@@ -50,12 +50,40 @@ std::string SatListFromRows(const std::vector<TSatelliteRow>& rows) {
     return WriteCommaText(entries);
 }
 
+std::string SatChannelsFromRows(const std::vector<TSatelliteRow>& rows) {
+    std::vector<std::string> items;
+    for (const TSatelliteRow& row : rows) {
+        if (!row.Channel.empty())
+            items.push_back(WriteCommaText({ReplaceAll(row.Name, " ", "_"), row.Channel}));
+    }
+    return WriteCommaText(items);
+}
+
+void ApplySatChannels(std::vector<TSatelliteRow>& rows, const std::string& value) {
+    for (TSatelliteRow& row : rows)
+        row.Channel.clear();
+    for (const std::string& item : ReadCommaText(value)) {
+        const std::vector<std::string> fields = ReadCommaText(item);
+        if (fields.size() != 2 || !AcceptCellText(ChannelColumn, fields[1]) || fields[1].empty())
+            continue;
+        const std::string name = ReplaceAll(fields[0], "_", " ");
+        for (TSatelliteRow& row : rows) {
+            if (row.Name == name)
+                row.Channel = fields[1];
+        }
+    }
+}
+
 std::optional<std::string> AcceptCellText(int column, std::string_view text) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     if (column == DirectionColumn) {
         if (text.size() != 1 || !std::isalpha(static_cast<unsigned char>(text[0])))
             return std::nullopt;
         return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))));
+    }
+    if (column == ChannelColumn) {
+        if (text.size() > 1 || (text.size() == 1 && !isDigit(text[0])))
+            return std::nullopt;
     }
     if (column == MinLengthColumn) {
         if (text.size() < 2 || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit))

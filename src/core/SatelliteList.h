@@ -22,12 +22,22 @@ std::vector<TSatelliteRow> SatelliteRowsFromSatList(const std::string& value);
 // The stored value from the grid's rows.
 std::string SatListFromRows(const std::vector<TSatelliteRow>& rows);
 
-// The grid's columns: the name (a heading, not editable), the direction and the length.
+// The satellites' own channels ("SatChannels", kept beside "SatList" so that a program that
+// knows only "SatList" reads it unchanged): the comma text of one item per row with a channel,
+// each item the comma text of the name (blanks written "_") and the digit, "METEOR-M2_3,5".
+std::string SatChannelsFromRows(const std::vector<TSatelliteRow>& rows);
+// Gives each row the channel the value holds for its name; other rows keep none. Items that are
+// not a name and one digit are ignored.
+void ApplySatChannels(std::vector<TSatelliteRow>& rows, const std::string& value);
+
+// The grid's columns: the name (a heading, not editable), the direction, the length and the
+// channel.
 constexpr int DirectionColumn = 1;
 constexpr int MinLengthColumn = 2;
+constexpr int ChannelColumn = 3;
 // What an edited cell keeps of the typed text: one letter, upper-cased, for the direction; two
-// to four digits for the length; nothing when the text does not have that form (the cell keeps
-// its value). Other columns take the text as it is.
+// to four digits for the length; nothing or one digit for the channel; nothing when the text
+// does not have that form (the cell keeps its value). Other columns take the text as it is.
 std::optional<std::string> AcceptCellText(int column, std::string_view text);
 
 } // namespace kestrune

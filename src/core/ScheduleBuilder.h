@@ -20,6 +20,9 @@ struct TSatelliteRow {
     std::string Name;
     std::string Direction; // "N", "S", "B" (both) or "X" (none)
     std::string MinLength; // seconds
+    // The channel selector's channel for the satellite's passes ("0" to "9"); empty for the
+    // built-in channel or none.
+    std::string Channel{};
     bool operator==(const TSatelliteRow&) const = default;
 };
 

@@ -1,5 +1,6 @@
 #include "CommaText.h"
 #include "FakeStation.h"
+#include "SatelliteList.h"
 
 #include <gtest/gtest.h>
 
@@ -330,6 +331,32 @@ TEST(PassSequencer, SatelliteChannels) {
     EXPECT_EQ(SatelliteChannelItem("NOAA 19"), 2);
     EXPECT_EQ(SatelliteChannelItem("noaa 19"), 0);
     EXPECT_EQ(SatelliteChannelItem("METEOR-M2 3"), 0);
+    // A row's own channel wins; without one the table, then scan.
+    const std::vector<TSatelliteRow> rows{
+        {"METEOR-M2 3", "B", "330", "5"}, {"NOAA 19", "N", "720", "7"}, {"NOAA 18", "N", "720"}};
+    EXPECT_EQ(SatelliteChannelItem("METEOR-M2 3", rows), 6);
+    EXPECT_EQ(SatelliteChannelItem("NOAA 19", rows), 8);
+    EXPECT_EQ(SatelliteChannelItem("NOAA 18", rows), 6);
+    EXPECT_EQ(SatelliteChannelItem("METEOR-M2 4", rows), 0);
+}
+
+TEST_F(PassSequencerTest, AMeteorPassOnItsOwnChannel) {
+    Station.Component.Passes["METEOR-M2 3"] =
+        WriteCommaText({"20250528090030 S 40 180 3 METEOR-M2 3"});
+    Window.Rows = {{"METEOR-M2 3", "B", "0"}};
+    ApplySatChannels(Window.Rows, "\"METEOR-M2_3,5\"");
+    Sequencer.SetChannelChoice([this](const std::string& satellite) {
+        return SatelliteChannelItem(satellite, Window.Rows);
+    });
+    RunUntil(31);
+    // Standby before the pass, then scan and the satellite's channel 5 as it starts.
+    EXPECT_EQ(EventsFrom(20000), (std::vector<TFakePort::TEvent>{{20000, "WRITE F0"},
+                                                                 {20000, "WRITE F0"},
+                                                                 {31000, "WRITE S"},
+                                                                 {31000, "WRITE F5"},
+                                                                 {31000, "WRITE F5"}}));
+    Station.TickAt(32);
+    EXPECT_EQ(Window.TrackingText, Tracking(137.91, "METEOR-M2 3"));
 }
 
 } // namespace

@@ -47,5 +47,23 @@ TEST(SatelliteList, EditedCellsKeepOnlyWhatTheirMasksAllow) {
         EXPECT_EQ(AcceptCellText(MinLengthColumn, refused), std::nullopt) << refused;
 }
 
+TEST(SatelliteList, ChannelsLiveBesideTheListAndLeaveItAsAnOlderProgramReadsIt) {
+    std::vector<TSatelliteRow> rows = {{"METEOR-M2 3", "B", "330", "5"},
+                                       {"NOAA 19", "N", "720"},
+                                       {"METEOR-M2 4", "B", "330", "1"}};
+    const std::string channels = SatChannelsFromRows(rows);
+    EXPECT_EQ(channels, "\"METEOR-M2_3,5\",\"METEOR-M2_4,1\"");
+    // "SatList" is exactly what it was before channels existed.
+    EXPECT_EQ(SatListFromRows(rows),
+              "\"METEOR-M2_3,B,330\",\"NOAA_19,N,720\",\"METEOR-M2_4,B,330\"");
+    std::vector<TSatelliteRow> back = SatelliteRowsFromSatList(SatListFromRows(rows));
+    ApplySatChannels(back, channels + ",\"NOAA_19,x\",\"GONE,3\",junk");
+    EXPECT_EQ(back, rows);
+    EXPECT_EQ(AcceptCellText(ChannelColumn, "7"), "7");
+    EXPECT_EQ(AcceptCellText(ChannelColumn, ""), "");
+    EXPECT_EQ(AcceptCellText(ChannelColumn, "12"), std::nullopt);
+    EXPECT_EQ(AcceptCellText(ChannelColumn, "a"), std::nullopt);
+}
+
 } // namespace
 } // namespace kestrune

@@ -76,6 +76,8 @@ TEST(PredictOptions, BadCommandLinesSayWhatIsWrong) {
     EXPECT_EQ(UsageError(With({"--schedule"})), "--schedule needs a value");
     EXPECT_EQ(UsageError(With({"--verbose"})), "unknown option '--verbose' (see --help)");
     EXPECT_EQ(UsageError(With({"stray"})), "unexpected argument 'stray' (see --help)");
+    EXPECT_EQ(UsageError(With({"--sat", "A,N,600,12"})),
+              "--sat: 'A,N,600,12': the channel must be one digit, 0 to 9");
     EXPECT_TRUE(ParsePredictOptions({"--help"}).Help);
     EXPECT_TRUE(ParsePredictOptions({"--version"}).Version);
 }
@@ -83,12 +85,12 @@ TEST(PredictOptions, BadCommandLinesSayWhatIsWrong) {
 TEST(PredictOptions, ValuesFollowTheOptionOrAnEqualsSign) {
     const TPredictOptions options =
         ParsePredictOptions({"--tle-dir=/data/tle", "--lat=55.9", "--lon", "-3.2", "--height=180",
-                             "--days=2", "--sat=METEOR-M2 3,N,600", "--sat", "NOAA 19"});
+                             "--days=2", "--sat=METEOR-M2 3,N,600,5", "--sat", "NOAA 19"});
     EXPECT_EQ(options.TleDir, "/data/tle");
     EXPECT_EQ(options.Longitude, "-3.2");
     EXPECT_EQ(options.Days, 2);
     EXPECT_EQ(options.Satellites,
-              (std::vector<TSatelliteRow>{{"METEOR-M2 3", "N", "600"}, {"NOAA 19", "B", ""}}));
+              (std::vector<TSatelliteRow>{{"METEOR-M2 3", "N", "600", "5"}, {"NOAA 19", "B", ""}}));
     // A second parse starts afresh.
     EXPECT_EQ(
         ParsePredictOptions({"--tle-dir", "x", "--lat", "1", "--lon", "2", "--height", "3"}).TleDir,
