@@ -438,6 +438,19 @@ void TProgram::StringGridSatListExit() {
     FSatChannels = SatChannelsFromRows(FControls.Rows);
 }
 
+void TProgram::AddSatellite(const std::string& name) {
+    FControls.Rows.push_back(
+        {name, "B", std::to_string(DefaultMinPassLengthS), LikelyChannel(name)});
+    StringGridSatListExit();
+}
+
+void TProgram::RemoveSatellite(int row) {
+    if (row < 0 || row >= static_cast<int>(FControls.Rows.size()))
+        return;
+    FControls.Rows.erase(FControls.Rows.begin() + row);
+    StringGridSatListExit();
+}
+
 std::string TProgram::PortHint() const {
     return FPort->Port() + " at " + BaudRateText(FPort->BaudRate()) + " baud";
 }

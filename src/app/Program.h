@@ -173,6 +173,12 @@ public:
     void RadioGroupChannelClick(int index);
     // The focus left the satellite grid: "SatList" and "SatChannels" follow the rows.
     void StringGridSatListExit();
+    // A satellite added to the list (both ways, the default shortest pass, its likely channel)
+    // or a row removed; the stored list follows at once.
+    void AddSatellite(const std::string& name);
+    void RemoveSatellite(int row);
+    // The program's clock (the demonstration's when it runs one).
+    const IClock& Clock() const { return FEnvironment.Clock; }
 
     // Port name + " at " + baud rate + " baud".
     std::string PortHint() const;

@@ -74,6 +74,15 @@ void ApplySatChannels(std::vector<TSatelliteRow>& rows, const std::string& value
     }
 }
 
+std::string LikelyChannel(std::string_view name) {
+    const std::string key = ReplaceAll(UpperCaseAscii(Trim(name)), "-", " ");
+    if (key == "METEOR M2 3" || key == "METEOR M 2 3")
+        return "5";
+    if (key == "METEOR M2 4" || key == "METEOR M 2 4")
+        return "1";
+    return {};
+}
+
 std::optional<std::string> AcceptCellText(int column, std::string_view text) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     if (column == DirectionColumn) {

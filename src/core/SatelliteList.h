@@ -30,6 +30,11 @@ std::string SatChannelsFromRows(const std::vector<TSatelliteRow>& rows);
 // not a name and one digit are ignored.
 void ApplySatChannels(std::vector<TSatelliteRow>& rows, const std::string& value);
 
+// The channel a satellite is likely received on, for a new row: the Meteor-M satellites' LRPT
+// downlinks as they are announced today (N2-3 on 137.9 MHz, channel 5; N2-4 on 137.1 MHz,
+// channel 1); empty for any other name.
+std::string LikelyChannel(std::string_view name);
+
 // The grid's columns: the name (a heading, not editable), the direction, the length and the
 // channel.
 constexpr int DirectionColumn = 1;

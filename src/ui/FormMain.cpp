@@ -1,13 +1,17 @@
 #include "FormMain.h"
 
 #include "AboutBox.h"
+#include "AddSatelliteDialog.h"
 #include "ComSetupDialog.h"
+#include "ElementSetCheck.h"
 #include "Executable.h"
 #include "Led.h"
 #include "ListDelegates.h"
 #include "PersistedControls.h"
+#include "SatelliteList.h"
 #include "SystemLocale.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFileDialog>
@@ -61,6 +65,11 @@ QString ChooseExistingFolder(QWidget* parent, const QString& start) {
                                              start);
 }
 
+QString ChooseSatelliteToAdd(QWidget* parent, const TTleCatalog& catalog, TDateTime now) {
+    TAddSatelliteDialog dialog(catalog, now, parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.ChosenName() : QString();
+}
+
 template <typename TControl>
 TControl* Place(QWidget* parent, const char* name, int left, int top, int width, int height) {
     auto* control = new TControl(parent);
@@ -107,6 +116,8 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
         FServices.ShowBox = ShowMessageBox;
     if (!FServices.ChooseFolder)
         FServices.ChooseFolder = ChooseExistingFolder;
+    if (!FServices.ChooseSatellite)
+        FServices.ChooseSatellite = ChooseSatelliteToAdd;
     if (!FServices.DrawingLocale)
         FServices.DrawingLocale = SystemLocaleInfo;
     if (!FServices.ComSetup) {
@@ -135,6 +146,7 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     FProgram->Controls().ScanWhenIdle = FCheckBoxScanWhenIdle->isChecked();
     FProgram->PassList().SetOnChange([this] { ShowPassList(); });
     ShowControlValues();
+    ShowElementSetProblems();
     ChannelSelectorChanged();
     ConnectHandlers();
 
@@ -251,19 +263,37 @@ void TFormMain::CreatePassTab(QWidget* page) {
 
 void TFormMain::CreateSatellitesTab(QWidget* page) {
     FStringGridSatList = Place<QTableWidget>(page, "StringGridSatList", 0, 20, 231, 173);
-    FStringGridSatList->setColumnCount(3);
+    FStringGridSatList->setColumnCount(4);
     FStringGridSatList->setHorizontalHeaderLabels(
-        {" Satellite name ", " Direction ", " Duration "});
+        {" Satellite name ", " Direction ", " Duration ", " Channel "});
     FStringGridSatList->verticalHeader()->hide();
     FStringGridSatList->verticalHeader()->setDefaultSectionSize(15);
     FStringGridSatList->setItemDelegate(new TSatListDelegate(FStringGridSatList));
     // Each column as wide as its heading, with the header's own margins.
     const int margins = 2 * FStringGridSatList->style()->pixelMetric(QStyle::PM_HeaderMargin);
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < 4; ++column) {
         const QString heading = FStringGridSatList->horizontalHeaderItem(column)->text();
         FStringGridSatList->setColumnWidth(
             column, FStringGridSatList->fontMetrics().horizontalAdvance(heading) + 5 + margins);
     }
+    // Adding and removing satellites: the grid's context menu and keys.
+    FStringGridSatList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto action = [this](const QString& text, const QKeySequence& key,
+                               const std::function<void()>& handler) {
+        auto* added = new QAction(text, FStringGridSatList);
+        added->setShortcut(key);
+        added->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(added, &QAction::triggered, this, [this, handler] { Guard(handler); });
+        FStringGridSatList->addAction(added);
+    };
+    action("Add satellite...", QKeySequence(Qt::Key_Insert), [this] { AddSatelliteClick(); });
+    action("Remove", QKeySequence(Qt::Key_Delete), [this] {
+        FProgram->RemoveSatellite(FStringGridSatList->currentRow());
+        ShowControlValues();
+        ShowElementSetProblems();
+    });
+    FLabelSatWarning = Place<QLabel>(page, "LabelSatWarning", 0, 2, 347, 16);
+    FLabelSatWarning->setStyleSheet("color: #c00000");
     FButton1 = Button(page, "Button1", "Restart", 240, 168, 73, 25);
     Label(page, "Col 1:  Direction  N- north,  S - south,  B - both,  X - none", 8, 208);
     Label(page, "Col 2:  Duration  Required minimum pass in seconds", 8, 224);
@@ -392,10 +422,44 @@ void TFormMain::ButtonTleFolderClick() {
     if (folder.isEmpty())
         return;
     FProgram->ButtonTleFolderClick(folder.toStdString());
+    ShowElementSetProblems();
 }
 
 void TFormMain::ButtonPortSetupClick() {
     FProgram->ButtonPortSetupClick(*FServices.ComSetup);
+}
+
+void TFormMain::AddSatelliteClick() {
+    TTleCatalog catalog;
+    catalog.AddFolder(FProgram->Controls().DataPath);
+    const QString name = FServices.ChooseSatellite(this, catalog, FProgram->Clock().UtcNow());
+    if (name.isEmpty())
+        return;
+    FProgram->AddSatellite(name.toStdString());
+    ShowControlValues();
+    ShowElementSetProblems();
+}
+
+void TFormMain::ShowElementSetProblems() {
+    const TControlValues& controls = FProgram->Controls();
+    TTleCatalog catalog;
+    catalog.AddFolder(controls.DataPath);
+    std::vector<std::string> names;
+    for (const TSatelliteRow& row : controls.Rows) {
+        if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
+            names.push_back(row.Name);
+    }
+    QStringList problems;
+    for (const std::string& problem :
+         CheckElementSets(catalog, names, controls.DataPath, FProgram->Clock().UtcNow()))
+        problems << Q(problem);
+    FLabelSatWarning->setToolTip(problems.join('\n'));
+    FLabelSatWarning->setText(FLabelSatWarning->fontMetrics().elidedText(
+        problems.join("; "), Qt::ElideRight, FLabelSatWarning->width()));
+}
+
+void TFormMain::PassListBuilt(const std::vector<std::string>&) {
+    ShowElementSetProblems();
 }
 
 void TFormMain::ShowPassList() {
@@ -415,7 +479,7 @@ void TFormMain::ReadGridRows() {
     };
     std::vector<TSatelliteRow> rows;
     for (int row = 0; row < FStringGridSatList->rowCount(); ++row)
-        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2)});
+        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2), cell(row, ChannelColumn)});
     FProgram->Controls().Rows = rows;
 }
 
@@ -435,8 +499,9 @@ void TFormMain::ShowControlValues() {
     FStringGridSatList->setRowCount(static_cast<int>(controls.Rows.size()));
     for (int row = 0; row < static_cast<int>(controls.Rows.size()); ++row) {
         const TSatelliteRow& entry = controls.Rows[static_cast<std::size_t>(row)];
-        const std::string* cells[] = {&entry.Name, &entry.Direction, &entry.MinLength};
-        for (int column = 0; column < 3; ++column) {
+        const std::string* cells[] = {&entry.Name, &entry.Direction, &entry.MinLength,
+                                      &entry.Channel};
+        for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(Q(*cells[column]));
             if (column == 0) {
                 item->setFlags(Qt::ItemIsEnabled);

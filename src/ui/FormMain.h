@@ -4,6 +4,7 @@
 // core shows arrives through IProgramView.
 
 #include "Program.h"
+#include "TleCatalog.h"
 #include "VersionInfoReader.h"
 
 #include <QFont>
@@ -44,6 +45,9 @@ struct TFormMainServices {
     std::function<void(QWidget* parent, const QString& text, bool error)> ShowBox;
     // The folder dialog: the chosen folder, or an empty text when the user cancels.
     std::function<QString(QWidget* parent, const QString& start)> ChooseFolder;
+    // "Add satellite...": a name of the folder's element sets, or an empty text for none.
+    std::function<QString(QWidget* parent, const TTleCatalog& catalog, TDateTime now)>
+        ChooseSatellite;
     // The port setup dialog; null for the window's own.
     IComSetupView* ComSetup = nullptr;
     // The user's locale at the moment of drawing; the system's by default.
@@ -92,6 +96,9 @@ public:
     void SetVersionHint(const std::string& hint) override;
     void SetPortHint(const std::string& hint) override;
     void ShowControlValues() override;
+    // The satellites of the list without an element set or with an old one, in a line above
+    // the grid, after every build.
+    void PassListBuilt(const std::vector<std::string>& lines) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -109,6 +116,8 @@ private:
     void ButtonTleFolderClick();
     void ButtonPortSetupClick();
     void ShowPassList();
+    void AddSatelliteClick();
+    void ShowElementSetProblems();
     void ReadGridRows();
 
     // IFormPlacement
@@ -155,6 +164,7 @@ private:
 
     QTableWidget* FStringGridSatList = nullptr;
     QPushButton* FButton1 = nullptr;
+    QLabel* FLabelSatWarning = nullptr;
 
     QListWidget* FListBoxSatelliteList = nullptr;
     TPassListDelegate* FPassListDelegate = nullptr;

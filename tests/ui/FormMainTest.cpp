@@ -14,6 +14,7 @@
 #include "SerialDeviceFactory.h"
 #include "TempDir.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace kestrune {
@@ -52,6 +54,8 @@ protected:
     test::TTempDir Dir;
     TAnsweringSetup Setup;
     QString ChosenFolder;
+    QString ChosenSatellite;
+    std::vector<std::string> Offered;
     std::vector<std::string> Messages, Errors;
 
     std::unique_ptr<TFormMain> Open() {
@@ -72,6 +76,10 @@ protected:
         };
         services.ChooseFolder = [this](QWidget*, const QString&) { return ChosenFolder; };
         services.ComSetup = &Setup;
+        services.ChooseSatellite = [this](QWidget*, const TTleCatalog& catalog, TDateTime) {
+            Offered = catalog.Names();
+            return ChosenSatellite;
+        };
         auto form = std::make_unique<TFormMain>(environment, services);
         form->show();
         return form;
@@ -141,6 +149,8 @@ TEST_F(FormMainTest, FirstStartShowsTheDefaultsAndAsksForThePort) {
     EXPECT_EQ(StoredInteger("FormClientWidth"), 364);
     EXPECT_EQ(StoredInteger("FormClientHeight"), 354);
     EXPECT_EQ(TRegistryBoolean(Settings, "ScanWhenIdle", false).Value, true);
+    // Nobody gave a satellite a channel: the settings hold only the window's own values.
+    EXPECT_EQ(StoredString("SatChannels"), "<none>");
 }
 
 TEST_F(FormMainTest, StoredValuesOutsideTheSpinRangesAreClampedAndStored) {
@@ -220,6 +230,39 @@ TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
     auto form = Open();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(form->frameGeometry())) << form->frameGeometry().x();
+}
+
+TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
+    Store("TleDataPath", std::string(KESTRUNE_TEST_DATA) + "/tle/");
+    auto form = Open();
+    auto* grid = Find<QTableWidget>(*form, "StringGridSatList");
+    ASSERT_EQ(grid->rowCount(), 3);
+    ASSERT_EQ(grid->columnCount(), 4);
+    const auto trigger = [&](const QString& text) {
+        for (QAction* action : grid->actions()) {
+            if (action->text() == text)
+                action->trigger();
+        }
+    };
+    ChosenSatellite = "METEOR-M2 3";
+    trigger("Add satellite...");
+    EXPECT_NE(std::find(Offered.begin(), Offered.end(), "METEOR-M2 3"), Offered.end());
+    ASSERT_EQ(grid->rowCount(), 4);
+    QStringList added;
+    for (int column = 0; column < 4; ++column)
+        added << grid->item(3, column)->text();
+    EXPECT_EQ(added, QStringList({"METEOR-M2 3", "B", "330", "5"}));
+    grid->setCurrentCell(0, 1);
+    trigger("Remove");
+    ASSERT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(grid->item(0, 0)->text(), "NOAA 18");
+    // The test data are years older than the clock: the line above the grid says so.
+    EXPECT_TRUE(Find<QLabel>(*form, "LabelSatWarning")
+                    ->toolTip()
+                    .contains("the element set of METEOR-M2 3 is "));
+    form.reset();
+    EXPECT_EQ(StoredString("SatList"), R"("NOAA_18,N,720","NOAA_15,S,720","METEOR-M2_3,B,330")");
+    EXPECT_EQ(StoredString("SatChannels"), R"("METEOR-M2_3,5")");
 }
 
 TEST_F(FormMainTest, AWholePassThroughTheWindow) {

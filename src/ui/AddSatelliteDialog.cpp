@@ -1,0 +1,69 @@
+#include "AddSatelliteDialog.h"
+
+#include "FormMain.h"
+#include "SatelliteList.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace kestrune {
+
+TAddSatelliteDialog::TAddSatelliteDialog(const TTleCatalog& catalog, TDateTime now, QWidget* parent)
+    : QDialog(parent), FFilter(new QLineEdit(this)), FNames(new QListWidget(this)),
+      FHint(new QLabel(this)) {
+    setObjectName("AddSatelliteDialog");
+    setWindowTitle("Add satellite");
+    setFont(LayoutFont());
+    FFilter->setObjectName("EditFilter");
+    FFilter->setPlaceholderText("Type part of a name");
+    FNames->setObjectName("ListBoxNames");
+    for (const std::string& name : catalog.Names()) {
+        const TElementSet* set = catalog.Find(name);
+        const int ageDays = static_cast<int>(now - set->Epoch);
+        auto* item = new QListWidgetItem(QString("%1   #%2, %3 days old")
+                                             .arg(QString::fromStdString(name))
+                                             .arg(set->CatalogNumber)
+                                             .arg(ageDays),
+                                         FNames);
+        item->setData(Qt::UserRole, QString::fromStdString(name));
+    }
+    FHint->setObjectName("LabelChannelHint");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(FFilter);
+    layout->addWidget(FNames);
+    layout->addWidget(FHint);
+    layout->addWidget(buttons);
+    resize(320, 360);
+    connect(FFilter, &QLineEdit::textChanged, this, &TAddSatelliteDialog::Filter);
+    connect(FNames, &QListWidget::currentRowChanged, this, &TAddSatelliteDialog::ShowHint);
+    connect(FNames, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    ShowHint();
+}
+
+QString TAddSatelliteDialog::ChosenName() const {
+    const QListWidgetItem* item = FNames->currentItem();
+    return item != nullptr && !item->isHidden() ? item->data(Qt::UserRole).toString() : QString();
+}
+
+void TAddSatelliteDialog::Filter(const QString& text) {
+    for (int row = 0; row < FNames->count(); ++row) {
+        QListWidgetItem* item = FNames->item(row);
+        item->setHidden(!item->text().contains(text, Qt::CaseInsensitive));
+    }
+}
+
+void TAddSatelliteDialog::ShowHint() {
+    const std::string channel = LikelyChannel(ChosenName().toStdString());
+    FHint->setText(
+        channel.empty()
+            ? QString("New rows take both directions and 330 s.")
+            : QString("Meteor LRPT: likely on channel %1.").arg(QString::fromStdString(channel)));
+}
+
+} // namespace kestrune
