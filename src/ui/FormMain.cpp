@@ -262,7 +262,9 @@ void TFormMain::CreatePassTab(QWidget* page) {
 }
 
 void TFormMain::CreateSatellitesTab(QWidget* page) {
-    FStringGridSatList = Place<QTableWidget>(page, "StringGridSatList", 0, 20, 231, 173);
+    // Wider than the three columns of the design needed, so that the channel column fits, and
+    // as much shorter as keeps the Restart button below it.
+    FStringGridSatList = Place<QTableWidget>(page, "StringGridSatList", 0, 20, 340, 145);
     FStringGridSatList->setColumnCount(4);
     FStringGridSatList->setHorizontalHeaderLabels(
         {" Satellite name ", " Direction ", " Duration ", " Channel "});
