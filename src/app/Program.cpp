@@ -50,6 +50,10 @@ void IProgramView::Warn(const std::string& text) {
     std::cerr << text << std::endl;
 }
 
+void IProgramView::CommandOutput(const std::string& text) {
+    std::cerr << text << std::endl;
+}
+
 std::string PortOpenAdvice(const std::string& port, int systemError) {
     std::string text = "Error opening: " + port;
     if (systemError <= 0)
@@ -204,13 +208,22 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FSatList = std::make_unique<TRegistryString>(settings, "SatList", DefaultSatList());
     FSatList->Value = ConvertOldSatList(FSatList->Value);
     FControls.Rows = SatelliteRowsFromSatList(FSatList->Value);
-    FSatChannelsStored = ReadProgramSetting(
-        settings.Registry, ProgramSegment(settings.ExecutableName()), "SatChannels");
+    const std::string program = ProgramSegment(settings.ExecutableName());
+    FSatChannelsStored = ReadProgramSetting(settings.Registry, program, "SatChannels");
     FSatChannels = FSatChannelsStored;
     ApplySatChannels(FControls.Rows, FSatChannels);
     FSequencer->SetChannelChoice([this](const std::string& satellite) {
         return SatelliteChannelItem(satellite, FControls.Rows);
     });
+
+    // Set by hand in the settings file, never written.
+    FHooks = std::make_unique<TPassHooks>(
+        TPassCommands{ReadProgramSetting(settings.Registry, program, "PassStartCommand"),
+                      ReadProgramSetting(settings.Registry, program, "PassEndCommand")},
+        FEnvironment.Processes, FEnvironment.Clock,
+        [this](const std::string& text) { FView.CommandOutput(text); },
+        [this](const std::string& text) { FView.Warn(text); });
+    FSequencer->SetReceptionListener(FHooks.get());
 }
 
 TProgram::~TProgram() {
@@ -222,8 +235,10 @@ TProgram::~TProgram() {
     }
     if (FSatellites)
         Guarded([&] { FSatellites->SetDataPath(""); });
-    // The sequencer and the builder refer to the component: they go first.
+    // The sequencer and the builder refer to the component: they go first. Pass commands still
+    // running are ended.
     FSequencer.reset();
+    FHooks.reset();
     FBuilder.reset();
     FSatellites.reset();
 
@@ -245,6 +260,11 @@ TProgram::~TProgram() {
         TRegistryString setting(FEnvironment.Settings, "SatChannels");
         setting.Value = FSatChannels;
     }
+}
+
+void TProgram::TimerTimer() {
+    FSequencer->TimerTimer();
+    FHooks->Service();
 }
 
 void TProgram::Show() {

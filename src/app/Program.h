@@ -7,6 +7,7 @@
 
 #include "ComPort.h"
 #include "ComSetup.h"
+#include "PassHooks.h"
 #include "PassSequencer.h"
 #include "RegistryFormInfo.h"
 #include "RegistryVariables.h"
@@ -97,6 +98,8 @@ public:
     // A mistake in the setup that would otherwise go unnoticed, with what to do about it; said
     // once, on standard error.
     virtual void Warn(const std::string& text);
+    // A line that a pass command wrote; on standard error unless the front-end logs it.
+    virtual void CommandOutput(const std::string& text);
 };
 
 // "Error opening: " + port, the system's reason and, for a permission error, the remedy.
@@ -113,6 +116,8 @@ struct TProgramEnvironment {
     ISerialDeviceFactory& Devices;
     IGuiDispatcher& Dispatcher;
     IDebugTrace& Trace;
+    // Runs the pass start and end commands.
+    IProcessLauncher& Processes;
     // Connects the orbit-prediction component; throws when it cannot.
     std::function<std::unique_ptr<TSatellites>()> ConnectSatellites;
     // Where the component is looked for, for the message when it is missing.
@@ -146,8 +151,8 @@ public:
     TComPort& Port() { return *FPort; }
     bool ComponentConnected() const { return FSatellites != nullptr; }
 
-    // The timer's tick.
-    void TimerTimer() { FSequencer->TimerTimer(); }
+    // The timer's tick, then a look at the pass commands.
+    void TimerTimer();
     void ButtonRestartClick() { FSequencer->ButtonRestartClick(); }
     void ButtonSkipClick() { FSequencer->ButtonSkipClick(); }
     void ButtonExitClick() { FSequencer->ButtonExitClick(); }
@@ -227,6 +232,7 @@ private:
     std::unique_ptr<TTrackingOutput> FTrackingOutput;
     std::unique_ptr<TScheduleBuilder> FBuilder;
     std::unique_ptr<TPassSequencer> FSequencer;
+    std::unique_ptr<TPassHooks> FHooks;
 };
 
 } // namespace kestrune

@@ -64,12 +64,15 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     return parts;
 }
 
-std::string FormatIsoUtc(TDateTime value) {
+std::string FormatIsoUtc(TDateTime value, bool milliseconds) {
     const TDateTimeParts p = DecodeDateTime(value);
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", p.Year, p.Month, p.Day,
-                  p.Hour, p.Minute, p.Second, p.Millisecond);
-    return text;
+    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", p.Year,
+                                     p.Month, p.Day, p.Hour, p.Minute, p.Second);
+    if (milliseconds)
+        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), ".%03d",
+                      p.Millisecond);
+    return std::string(text) + "Z";
 }
 
 long long ToMilliseconds(TDateTime value) {

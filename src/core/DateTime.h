@@ -49,8 +49,9 @@ std::string FormatCompact(TDateTime value);
 // A text of exactly "yyyymmddhhnnss" read back; nothing for any other text.
 std::optional<TDateTime> ParseCompact(std::string_view text);
 
-// "2026-12-08T05:50:01.123Z", for logs.
-std::string FormatIsoUtc(TDateTime value);
+// "2026-12-08T05:50:01.123Z", for logs; "2026-12-08T05:50:01Z" without the milliseconds (which
+// are dropped, not rounded into the seconds).
+std::string FormatIsoUtc(TDateTime value, bool milliseconds = true);
 
 // Whole milliseconds: the resolution at which the program compares times, so that sums of day
 // fractions that differ in their last bit still compare equal.

@@ -4,6 +4,7 @@
 #include "Text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <utility>
@@ -16,6 +17,11 @@ namespace {
 std::string_view AfterBlank(std::string_view text) {
     const std::size_t blank = text.find(' ');
     return blank == std::string_view::npos ? std::string_view() : Trim(text.substr(blank + 1));
+}
+
+// The text before the first blank.
+std::string_view FirstWord(std::string_view text) {
+    return text.substr(0, text.find(' '));
 }
 
 std::string TwoDigits(int value) {
@@ -103,6 +109,7 @@ void TPassSequencer::Tick() {
         SetRts(true);
         FView.SetLedColor(ClLime);
         if (CountDownReception()) {
+            NotifyReceptionEnded();
             FState = TSequencerState::PostPass;
             FPauseCounter = FView.PostPassGapS();
             FReceiver.SelectChannelItem(1);
@@ -181,6 +188,7 @@ bool TPassSequencer::StartPassIfDue(TDateTime t) {
         FView.SetProgressRange(FPassLength);
         FView.SetProgressPosition(0);
         FCurrentSatellite = satellite;
+        FPassLine = line;
         return true;
     } catch (const std::exception&) {
         RemoveUnreadableHead();
@@ -200,6 +208,27 @@ void TPassSequencer::SetRts(bool high) {
     }
 }
 
+void TPassSequencer::NotifyReceptionStarted(int channelItem) {
+    if (!FListener)
+        return;
+    TReception reception;
+    reception.Satellite = FCurrentSatellite;
+    if (channelItem != 0)
+        reception.FrequencyHz = std::llround(FReceiver.ChannelFrequency() * 1'000'000);
+    reception.Direction = PassDirection(FPassLine) == 'S' ? 'S' : 'N';
+    reception.LengthS = FPassLength;
+    reception.Start = PassStart(FPassLine);
+    const std::string_view elevation = AfterBlank(AfterBlank(FPassLine));
+    reception.MaxElevationDeg = ParseInt(FirstWord(elevation));
+    reception.MaxAzimuthDeg = ParseInt(FirstWord(AfterBlank(elevation)));
+    FListener->ReceptionStarted(reception);
+}
+
+void TPassSequencer::NotifyReceptionEnded() {
+    if (FListener)
+        FListener->ReceptionEnded();
+}
+
 void TPassSequencer::RemoveUnreadableHead() {
     // A line that can never start would keep every later pass from starting.
     if (FPassList.Empty())
@@ -212,12 +241,14 @@ bool TPassSequencer::CountDownPause() {
     const int left = --FPauseCounter;
     if (left < 0) {
         FReceiver.SetChannelIndex(0);
-        if (const int item = FChannelItem(FCurrentSatellite); item != 0)
+        const int item = FChannelItem(FCurrentSatellite);
+        if (item != 0)
             FReceiver.SetChannelIndex(item);
         FReceiver.RadioGroupChannelClick();
         if (!FCurrentSatellite.empty()) {
             FView.SetCaption(FCurrentSatellite + " pass");
             FView.SetTitle(FCurrentSatellite + " - pass");
+            NotifyReceptionStarted(item);
         } else {
             FView.SetCaption("Kestrune active...");
             FView.SetTitle("Kestrune");
@@ -291,6 +322,8 @@ void TPassSequencer::ButtonRestartClick() {
         FState == TSequencerState::PostPass) {
         // A restart during a pass ends it: the recorder must not go on with RTS high through
         // the rebuild and the idle time after it.
+        if (FState == TSequencerState::Receiving)
+            NotifyReceptionEnded();
         SetRts(false);
         FCurrentSatellite.clear();
         FView.SetSkipEnabled(false);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,28 @@ enum class TSequencerState : int {
     PostPass = 4
 };
 
+// The pass being received, as the commands run at its start and end are told of it.
+struct TReception {
+    std::string Satellite;
+    // The satellite's channel; 0 when it has none and the receiver scans.
+    long long FrequencyHz = 0;
+    char Direction = 'N';
+    int LengthS = 0;
+    // The pass line's start; its end is the start plus the length.
+    TDateTime Start = 0;
+    // Words 3 and 4 of the pass line, when they are whole numbers.
+    std::optional<int> MaxElevationDeg, MaxAzimuthDeg;
+};
+
+// Told when reception of a pass begins (the pre-pass pause is over) and when it ends (its
+// length counted down, Skip, or a restart during it).
+class IReceptionListener {
+public:
+    virtual ~IReceptionListener() = default;
+    virtual void ReceptionStarted(const TReception& reception) = 0;
+    virtual void ReceptionEnded() = 0;
+};
+
 // The selector item of the channel a satellite is received on by the built-in table (the
 // NOAA satellites); 0 (scan or standby) for a satellite without one.
 int SatelliteChannelItem(const std::string& satellite);
@@ -88,6 +111,9 @@ public:
         FChannelItem = std::move(channelItem);
     }
 
+    // Who is told of each reception; nobody until the program says.
+    void SetReceptionListener(IReceptionListener* listener) { FListener = listener; }
+
     void ButtonRestartClick();
     void ButtonSkipClick() { FSecondsLeft = -1; }
     void ButtonExitClick();
@@ -102,6 +128,8 @@ private:
     void RemoveEndedPasses(TDateTime now);
     void RemoveUnreadableHead();
     void SetRts(bool high);
+    void NotifyReceptionStarted(int channelItem);
+    void NotifyReceptionEnded();
     std::string FormatUtcLabel(TDateTime now) const;
 
     ISequencerView& FView;
@@ -122,6 +150,9 @@ private:
     TDateTime FPassEnd = 0;
     std::string FDirectionWord;
     std::string FCurrentSatellite;
+    // The pass line of the pass under way.
+    std::string FPassLine;
+    IReceptionListener* FListener = nullptr;
     std::function<int(const std::string&)> FChannelItem = [](const std::string& satellite) {
         return SatelliteChannelItem(satellite);
     };

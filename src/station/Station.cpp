@@ -34,6 +34,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
                                           FDevices,
                                           FDispatcher,
                                           FTrace,
+                                          FProcesses,
                                           [module] { return ConnectSatellites(module); },
                                           module.parent_path().string(),
                                           places.SchedulePath};

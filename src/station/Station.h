@@ -8,6 +8,7 @@
 #include "ReadOnlyRegistry.h"
 #include "RebuildPlan.h"
 #include "SerialDeviceFactory.h"
+#include "ShellProcess.h"
 #include "StationView.h"
 #include "TickTimer.h"
 #include "TrackingSocketServer.h"
@@ -67,6 +68,7 @@ private:
     TQueuedGuiDispatcher FDispatcher;
     TSerialDeviceFactory FDevices;
     TStderrDebugTrace FTrace;
+    TShellLauncher FProcesses;
     std::unique_ptr<TProgram> FProgram;
     TTickTimer FTicks;
     TRebuildPlan FPlan;

@@ -35,6 +35,7 @@ public:
     void ShowError(const std::string& text) override;
     void Warn(const std::string& text) override;
     void Notice(const std::string& text) override { Log("notice", text); }
+    void CommandOutput(const std::string& text) override { Log("output", text); }
     void CloseMainWindow() override { FCloseRequested = true; }
     void SetCaption(const std::string& caption) override;
     void SetTitle(const std::string& title) override;

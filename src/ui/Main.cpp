@@ -10,6 +10,7 @@
 #include "ProgramOptions.h"
 #include "RegistryFile.h"
 #include "SerialDeviceFactory.h"
+#include "ShellProcess.h"
 #include "SystemClock.h"
 #include "SystemLocale.h"
 #include "TrackingDriver.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     });
     TSerialDeviceFactory devices(clock);
     TStderrDebugTrace trace;
+    TShellLauncher processes;
     const std::filesystem::path module = SatellitesModulePath();
     const TProgramEnvironment environment{{registry, [] { return ExecutablePath().string(); }},
                                           clock,
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
                                           devices,
                                           dispatcher,
                                           trace,
+                                          processes,
                                           [module] { return ConnectSatellites(module); },
                                           module.parent_path().string(),
                                           ScheduleFilePath()};

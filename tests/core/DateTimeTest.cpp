@@ -41,6 +41,8 @@ TEST(DateTime, CompactFormDropsMillisecondsButRoundsBinaryNoise) {
     EXPECT_EQ(FormatCompact(EncodeDateTime(2026, 1, 2) + 13.0 / 24.0), "20260102130000");
     EXPECT_EQ(FormatCompact(FromUnixSeconds(1748433600.0)), "20250528120000");
     EXPECT_EQ(FormatIsoUtc(EncodeDateTime(2026, 12, 8, 5, 50, 1, 123)), "2026-12-08T05:50:01.123Z");
+    EXPECT_EQ(FormatIsoUtc(EncodeDateTime(2026, 12, 8, 5, 50, 1, 999), false),
+              "2026-12-08T05:50:01Z");
 }
 
 TEST(Text, ParsesOnlyPlainDecimalIntegers) {

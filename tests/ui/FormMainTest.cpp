@@ -6,6 +6,7 @@
 #include "ComPort.h"
 #include "DebugTrace.h"
 #include "FakeClock.h"
+#include "FakeProcesses.h"
 #include "FakeSatellites.h"
 #include "FakeTrackingServer.h"
 #include "GuiDispatcher.h"
@@ -51,6 +52,7 @@ protected:
     TSerialDeviceFactory Devices{Clock};
     TQueuedGuiDispatcher Dispatcher;
     TStderrDebugTrace Trace;
+    test::TFakeLauncher Processes;
     test::TTempDir Dir;
     TAnsweringSetup Setup;
     QString ChosenFolder;
@@ -59,17 +61,13 @@ protected:
     std::vector<std::string> Messages, Errors;
 
     std::unique_ptr<TFormMain> Open() {
-        const TProgramEnvironment environment{Settings,
-                                              Clock,
-                                              Sleeper,
-                                              Locale,
-                                              Tracking,
-                                              Devices,
-                                              Dispatcher,
-                                              Trace,
-                                              [this] { return test::WrapFake(Component); },
-                                              "/opt/kestrune",
-                                              Dir.Path() / "Schedule.txt"};
+        const TProgramEnvironment environment{
+            Settings,        Clock,
+            Sleeper,         Locale,
+            Tracking,        Devices,
+            Dispatcher,      Trace,
+            Processes,       [this] { return test::WrapFake(Component); },
+            "/opt/kestrune", Dir.Path() / "Schedule.txt"};
         TFormMainServices services;
         services.ShowBox = [this](QWidget*, const QString& text, bool error) {
             (error ? Errors : Messages).push_back(text.toStdString());
