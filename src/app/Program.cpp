@@ -192,6 +192,15 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
 
     FReceiver =
         std::make_unique<TReceiverControl>(*FAdapter, *FPortAdapter, FEnvironment.Sleeper, locale);
+    // Set by hand in the settings file, never written.
+    const std::string program = ProgramSegment(settings.ExecutableName());
+    const std::string rigctlAddress =
+        ReadProgramSetting(settings.Registry, program, "RigctlAddress");
+    FRigTransport =
+        FEnvironment.RigTransport(rigctlAddress.empty() ? DefaultRigctlAddress : rigctlAddress);
+    FRig = std::make_unique<TRigctlTuner>(*FRigTransport, FEnvironment.Clock,
+                                          [this](const std::string& text) { FView.Warn(text); });
+    FReceiver->SetRig(FRig.get());
     FTrackingOutput = std::make_unique<TTrackingOutput>(FEnvironment.Tracking, *FAdapter);
     FBuilder =
         std::make_unique<TScheduleBuilder>(*FAdapter, FPassList, *FScheduleList, FEnvironment.Clock,
@@ -208,7 +217,6 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FSatList = std::make_unique<TRegistryString>(settings, "SatList", DefaultSatList());
     FSatList->Value = ConvertOldSatList(FSatList->Value);
     FControls.Rows = SatelliteRowsFromSatList(FSatList->Value);
-    const std::string program = ProgramSegment(settings.ExecutableName());
     FSatChannelsStored = ReadProgramSetting(settings.Registry, program, "SatChannels");
     FSatChannels = FSatChannelsStored;
     ApplySatChannels(FControls.Rows, FSatChannels);
@@ -216,7 +224,6 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
         return SatelliteChannelItem(satellite, FControls.Rows);
     });
 
-    // Set by hand in the settings file, never written.
     FHooks = std::make_unique<TPassHooks>(
         TPassCommands{ReadProgramSetting(settings.Registry, program, "PassStartCommand"),
                       ReadProgramSetting(settings.Registry, program, "PassEndCommand")},
@@ -330,7 +337,8 @@ void TProgram::ConnectComponent() {
 }
 
 bool TProgram::PortWanted() const {
-    return (FControls.ReceiverType & 0xFF) != RxDde;
+    const int type = FControls.ReceiverType & 0xFF;
+    return type != RxDde && type != RxRigctl;
 }
 
 void TProgram::OpenPort() {

@@ -11,6 +11,7 @@
 #include "PassSequencer.h"
 #include "RegistryFormInfo.h"
 #include "RegistryVariables.h"
+#include "RigctlTuner.h"
 
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,9 @@ namespace kestrune {
 // values are read.
 constexpr int DefaultRxType = -1;
 constexpr bool DefaultScanWhenIdle = true;
+
+// Where the rig-control server is looked for when "RigctlAddress" is empty.
+constexpr const char* DefaultRigctlAddress = "127.0.0.1:4532";
 
 // The location the program falls back on when the sibling program has none.
 constexpr double DefaultLatitudeDeg = 55.9;
@@ -118,6 +122,8 @@ struct TProgramEnvironment {
     IDebugTrace& Trace;
     // Runs the pass start and end commands.
     IProcessLauncher& Processes;
+    // The connection to the rig-control server at "host:port".
+    std::function<std::unique_ptr<IRigTransport>(const std::string& address)> RigTransport;
     // Connects the orbit-prediction component; throws when it cannot.
     std::function<std::unique_ptr<TSatellites>()> ConnectSatellites;
     // Where the component is looked for, for the message when it is missing.
@@ -197,7 +203,7 @@ private:
     // Puts the spin edit's value into its range; whether that changed it.
     bool ClampSpin(TSpinEdit edit);
     void ConnectComponent();
-    // Whether the receiver is driven through the serial port (every type but DDE).
+    // Whether the receiver is driven through the serial port (every type but DDE and rigctl).
     bool PortWanted() const;
     void OpenPort();
     // Opens a port that was lost or missing; a word in the log when it is back.
@@ -228,6 +234,8 @@ private:
     std::unique_ptr<TPortAdapter> FPortAdapter;
     TPassList FPassList;
     std::unique_ptr<TScheduleList> FScheduleList;
+    std::unique_ptr<IRigTransport> FRigTransport;
+    std::unique_ptr<TRigctlTuner> FRig;
     std::unique_ptr<TReceiverControl> FReceiver;
     std::unique_ptr<TTrackingOutput> FTrackingOutput;
     std::unique_ptr<TScheduleBuilder> FBuilder;

@@ -1,5 +1,6 @@
 #include "ReceiverControl.h"
 
+#include <cmath>
 #include <stdexcept>
 
 namespace kestrune {
@@ -95,6 +96,10 @@ void TReceiverControl::HandleChannel(int type, int index) {
         if (type == RxR139 || type == RxRx2) {
             SendCommand("F" + std::to_string(channel));
             FView.SetCaption("RX channel " + std::to_string(channel));
+        } else if (type == RxRigctl) {
+            if (FRig)
+                FRig->Tune(std::llround(FChannelFrequency * 1'000'000));
+            FView.SetCaption("RX channel " + std::to_string(channel));
         } else if (type == RxR2fx) {
             FView.SetCaption("R2FX " + frequencyText + "MHz");
             SendCommandSlowly(
@@ -121,7 +126,9 @@ void TReceiverControl::SendCommandSlowly(const std::string& text) {
 }
 
 void TReceiverControl::ComboBoxRxTypeChange() {
-    if ((FView.ReceiverType() & 0xFF) != RxDde)
+    // No port to set up for a receiver that needs none.
+    const int type = FView.ReceiverType() & 0xFF;
+    if (type != RxDde && type != RxRigctl)
         FView.ShowMessage("Please set up the COM port, and restart the program.");
 }
 

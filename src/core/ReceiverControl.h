@@ -9,8 +9,17 @@
 
 namespace kestrune {
 
-// The receiver types of the type selector, by index.
-enum TReceiverType : int { RxDde = 0, RxR139 = 1, RxR2fx = 2, RxRx2 = 3 };
+// The receiver types of the type selector, by index: the serial receivers, and an SDR program
+// tuned over the network ("rigctl").
+enum TReceiverType : int { RxDde = 0, RxR139 = 1, RxR2fx = 2, RxRx2 = 3, RxRigctl = 4 };
+
+// A receiver tuned by frequency rather than by channel number.
+class IRigControl {
+public:
+    virtual ~IRigControl() = default;
+    // Tunes it; throws when it cannot. Never takes much longer than its timeout.
+    virtual void Tune(long long frequencyHz) = 0;
+};
 
 // The serial port as receiver control and the pass sequencer use it.
 class IReceiverPort {
@@ -69,6 +78,8 @@ public:
     void RadioGroupChannelClick();
     // The user picked another receiver type.
     void ComboBoxRxTypeChange();
+    // The receiver that type "rigctl" tunes; none until the program says.
+    void SetRig(IRigControl* rig) { FRig = rig; }
 
     // The frequency in MHz of the channel handled last; 0 until one is.
     double ChannelFrequency() const { return FChannelFrequency; }
@@ -84,6 +95,7 @@ private:
     IReceiverView& FView;
     IReceiverPort& FPort;
     ISleeper& FSleeper;
+    IRigControl* FRig = nullptr;
     const TLocaleInfo& FLocale;
     std::array<std::string, ChannelItemCount> FItems;
     int FChannelIndex = 0;

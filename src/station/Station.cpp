@@ -2,6 +2,7 @@
 
 #include "ElementSetCheck.h"
 #include "ModuleLoader.h"
+#include "RigctlTransport.h"
 
 #include <algorithm>
 
@@ -35,6 +36,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
                                           FDispatcher,
                                           FTrace,
                                           FProcesses,
+                                          RigctlTransport,
                                           [module] { return ConnectSatellites(module); },
                                           module.parent_path().string(),
                                           places.SchedulePath};
@@ -45,7 +47,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
     // outside the list leaves the list without a selection.
     const int rxType = TRegistryInteger(settings, "RxType", DefaultRxType).Value;
     TControlValues& controls = FProgram->Controls();
-    controls.ReceiverType = rxType >= RxDde && rxType <= RxRx2 ? rxType : -1;
+    controls.ReceiverType = rxType >= RxDde && rxType <= RxRigctl ? rxType : -1;
     controls.ScanWhenIdle = TRegistryBoolean(settings, "ScanWhenIdle", DefaultScanWhenIdle).Value;
     FProgram->Show();
 }

@@ -9,6 +9,7 @@
 #include "ModuleLoader.h"
 #include "ProgramOptions.h"
 #include "RegistryFile.h"
+#include "RigctlTransport.h"
 #include "SerialDeviceFactory.h"
 #include "ShellProcess.h"
 #include "SystemClock.h"
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
                                           dispatcher,
                                           trace,
                                           processes,
+                                          RigctlTransport,
                                           [module] { return ConnectSatellites(module); },
                                           module.parent_path().string(),
                                           ScheduleFilePath()};

@@ -1,4 +1,6 @@
+#include "FakeRigTransport.h"
 #include "FakeStation.h"
+#include "RigctlTuner.h"
 
 #include <gtest/gtest.h>
 
@@ -121,15 +123,80 @@ TEST_F(ReceiverControlTest, FrequenciesIgnoreTheUsersDecimalSeparator) {
     EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.2);
 }
 
-TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDde) {
+TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDdeOrRigctl) {
     Window.RxType = RxR139;
     Receiver.ComboBoxRxTypeChange();
     Window.RxType = RxDde;
+    Receiver.ComboBoxRxTypeChange();
+    Window.RxType = RxRigctl;
     Receiver.ComboBoxRxTypeChange();
     Window.RxType = -1; // low byte 255: a serial type
     Receiver.ComboBoxRxTypeChange();
     EXPECT_EQ(Window.Messages, (TWrites{"Please set up the COM port, and restart the program.",
                                         "Please set up the COM port, and restart the program."}));
+}
+
+// Type rigctl tunes the SDR program by frequency where the serial types send their commands.
+class RigctlReceiverTest : public ReceiverControlTest {
+protected:
+    test::TFakeRigTransport Transport;
+    TWrites Warnings;
+    TRigctlTuner Tuner{Transport, Station.Clock,
+                       [this](const std::string& text) { Warnings.push_back(text); }};
+
+    void SetUp() override {
+        Window.RxType = RxRigctl;
+        Receiver.SetRig(&Tuner);
+    }
+};
+
+TEST_F(RigctlReceiverTest, AChannelIsTunedByFrequencyAndModeScanSendsNothing) {
+    Receiver.SetChannelIndex(6);
+    EXPECT_EQ(Transport.Sent, (TWrites{"F 137910000", "M FM 40000"}));
+    EXPECT_EQ(Transport.LastTimeoutMs, RigctlTimeoutMs);
+    EXPECT_EQ(Window.Caption, "RX channel 5");
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.91);
+
+    Transport.Sent.clear();
+    Receiver.SetChannelIndex(0);
+    Window.Scan = false;
+    Receiver.RadioGroupChannelClick();
+    EXPECT_TRUE(Transport.Sent.empty());
+    EXPECT_TRUE(Port.Events.empty()) << "nothing goes to the serial port";
+    EXPECT_EQ(Receiver.ItemText(0), "Scan") << "no standby for an SDR program";
+    EXPECT_EQ(Window.Caption, "RX channel 5");
+
+    // The sequencer's selection runs the handler twice: tuned twice.
+    Receiver.SelectChannelItem(2);
+    EXPECT_EQ(Transport.Sent, (TWrites{"F 137100000", "M FM 40000", "F 137100000", "M FM 40000"}));
+}
+
+TEST_F(RigctlReceiverTest, AFailureKeepsTheCaptionIsWarnedOnceAndHoldsOffASecond) {
+    Transport.Failure = "the rig-control server at 127.0.0.1:4532 did not answer within 500 ms";
+    Receiver.SelectChannelItem(2);
+    EXPECT_EQ(Window.Caption, "");
+    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.1);
+    EXPECT_EQ(Transport.Transactions, 1) << "the second run of the handler fails at once";
+    EXPECT_EQ(Warnings, TWrites{Transport.Failure});
+
+    // The next change, a second later, connects again; the same failure is not warned again.
+    Station.Clock.AdvanceSeconds(RigctlRetryAfterS);
+    Receiver.SetChannelIndex(3);
+    EXPECT_EQ(Transport.Transactions, 2);
+    EXPECT_EQ(Warnings.size(), 1u);
+
+    Transport.Failure.clear();
+    Station.Clock.AdvanceSeconds(RigctlRetryAfterS);
+    Receiver.SetChannelIndex(4);
+    EXPECT_EQ(Window.Caption, "RX channel 3");
+    EXPECT_EQ(Transport.Sent, (TWrites{"F 137500000", "M FM 40000"}));
+
+    // After a success, a failure is news again; so is an answer other than RPRT 0.
+    Transport.Answer = "RPRT -1";
+    Receiver.SetChannelIndex(5);
+    EXPECT_EQ(Warnings.back(), "the rig-control server at 127.0.0.1:4532 answered \"RPRT -1\" to "
+                               "\"F 137620000\"");
+    EXPECT_EQ(Warnings.size(), 2u);
 }
 
 TEST(TrackingString, HasTheFixedLayout) {

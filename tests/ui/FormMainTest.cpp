@@ -7,6 +7,7 @@
 #include "DebugTrace.h"
 #include "FakeClock.h"
 #include "FakeProcesses.h"
+#include "FakeRigTransport.h"
 #include "FakeSatellites.h"
 #include "FakeTrackingServer.h"
 #include "GuiDispatcher.h"
@@ -17,10 +18,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -53,6 +56,8 @@ protected:
     TQueuedGuiDispatcher Dispatcher;
     TStderrDebugTrace Trace;
     test::TFakeLauncher Processes;
+    std::string RigAddress;
+    test::TFakeRigTransport* Rig = nullptr;
     test::TTempDir Dir;
     TAnsweringSetup Setup;
     QString ChosenFolder;
@@ -61,13 +66,25 @@ protected:
     std::vector<std::string> Messages, Errors;
 
     std::unique_ptr<TFormMain> Open() {
-        const TProgramEnvironment environment{
-            Settings,        Clock,
-            Sleeper,         Locale,
-            Tracking,        Devices,
-            Dispatcher,      Trace,
-            Processes,       [this] { return test::WrapFake(Component); },
-            "/opt/kestrune", Dir.Path() / "Schedule.txt"};
+        const TProgramEnvironment environment{Settings,
+                                              Clock,
+                                              Sleeper,
+                                              Locale,
+                                              Tracking,
+                                              Devices,
+                                              Dispatcher,
+                                              Trace,
+                                              Processes,
+                                              [this](const std::string& address) {
+                                                  RigAddress = address;
+                                                  auto transport =
+                                                      std::make_unique<test::TFakeRigTransport>();
+                                                  Rig = transport.get();
+                                                  return transport;
+                                              },
+                                              [this] { return test::WrapFake(Component); },
+                                              "/opt/kestrune",
+                                              Dir.Path() / "Schedule.txt"};
         TFormMainServices services;
         services.ShowBox = [this](QWidget*, const QString& text, bool error) {
             (error ? Errors : Messages).push_back(text.toStdString());
@@ -220,6 +237,36 @@ TEST_F(FormMainTest, PortSetupWithThePortClosedStoresAndKeepsItClosed) {
     EXPECT_EQ(Registry.OpenKey(TRootKey::CurrentUser,
                                "Software\\Quillmere\\Kestrune\\ComPortControl", KeyRead, key),
               ErrorSuccess);
+}
+
+TEST_F(FormMainTest, RigctlTunesTheSdrProgramAndOpensNoPort) {
+    Store("RxType", RxRigctl);
+    Store("TleDataPath", std::string("/data/tle/"));
+    StorePort("loop://");
+    Store("RigctlAddress", std::string("127.0.0.1:7356"));
+    auto form = Open();
+    auto* types = Find<QComboBox>(*form, "ComboBoxRxType");
+    EXPECT_EQ(types->currentText(), "rigctl");
+    EXPECT_EQ(types->count(), 5);
+    EXPECT_TRUE(Messages.empty()) << Messages.front();
+    EXPECT_FALSE(form->Program().Port().Connected());
+    EXPECT_EQ(RigAddress, "127.0.0.1:7356");
+
+    auto* channel = Find<QGroupBox>(*form, "RadioGroupChannel")->findChildren<QRadioButton*>()[6];
+    channel->click();
+    ASSERT_NE(Rig, nullptr);
+    EXPECT_EQ(Rig->Sent, (std::vector<std::string>{"F 137910000", "M FM 40000"}));
+    form.reset();
+    EXPECT_EQ(StoredString("RigctlAddress"), "127.0.0.1:7356");
+}
+
+TEST_F(FormMainTest, WithoutTheSdrSettingsNoneIsWritten) {
+    auto form = Open();
+    EXPECT_EQ(RigAddress, DefaultRigctlAddress);
+    form.reset();
+    EXPECT_EQ(StoredString("RigctlAddress"), "<none>");
+    EXPECT_EQ(StoredString("PassStartCommand"), "<none>");
+    EXPECT_EQ(StoredString("PassEndCommand"), "<none>");
 }
 
 TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
