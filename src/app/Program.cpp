@@ -1,7 +1,9 @@
 #include "Program.h"
 
+#include "CommaText.h"
 #include "SatelliteList.h"
 #include "Text.h"
+#include "Tle.h"
 
 #include <algorithm>
 #include <array>
@@ -231,6 +233,18 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
         [this](const std::string& text) { FView.CommandOutput(text); },
         [this](const std::string& text) { FView.Warn(text); });
     FSequencer->SetReceptionListener(FHooks.get());
+
+    const int refreshHours =
+        ParseInt(ReadProgramSetting(settings.Registry, program, "TleRefreshHours"))
+            .value_or(DefaultRefreshHours);
+    FRefresh = std::make_unique<TElementRefresh>(
+        ReadCommaText(ReadProgramSetting(settings.Registry, program, "TleUrls")),
+        std::max(refreshHours, 1), FEnvironment.Downloads, FEnvironment.Clock,
+        [this] { return FControls.DataPath; }, ElementFileProblem,
+        [this](const std::string& text) { FView.Warn(text); },
+        [this](const std::string& text) {
+            FView.ElementSetsRefreshed(FRefresh->LastRefreshed().value_or(0), text);
+        });
 }
 
 TProgram::~TProgram() {

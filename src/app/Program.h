@@ -7,6 +7,7 @@
 
 #include "ComPort.h"
 #include "ComSetup.h"
+#include "ElementRefresh.h"
 #include "PassHooks.h"
 #include "PassSequencer.h"
 #include "RegistryFormInfo.h"
@@ -104,6 +105,9 @@ public:
     virtual void Warn(const std::string& text);
     // A line that a pass command wrote; on standard error unless the front-end logs it.
     virtual void CommandOutput(const std::string& text);
+    // Fresh element sets are in the element folder since `at`; the text ("element sets
+    // refreshed at ...: files") says which.
+    virtual void ElementSetsRefreshed(TDateTime /*at*/, const std::string&) {}
 };
 
 // "Error opening: " + port, the system's reason and, for a permission error, the remedy.
@@ -124,6 +128,8 @@ struct TProgramEnvironment {
     IProcessLauncher& Processes;
     // The connection to the rig-control server at "host:port".
     std::function<std::unique_ptr<IRigTransport>(const std::string& address)> RigTransport;
+    // Fetches fresh element sets.
+    IDownloader& Downloads;
     // Connects the orbit-prediction component; throws when it cannot.
     std::function<std::unique_ptr<TSatellites>()> ConnectSatellites;
     // Where the component is looked for, for the message when it is missing.
@@ -159,6 +165,9 @@ public:
 
     // The timer's tick, then a look at the pass commands.
     void TimerTimer();
+    // Once a second, whether the timer runs or not (an empty element folder keeps it off until
+    // the downloads have filled it): moves the element-set downloads on.
+    void ServiceDownloads() { FRefresh->Service(); }
     void ButtonRestartClick() { FSequencer->ButtonRestartClick(); }
     void ButtonSkipClick() { FSequencer->ButtonSkipClick(); }
     void ButtonExitClick() { FSequencer->ButtonExitClick(); }
@@ -241,6 +250,7 @@ private:
     std::unique_ptr<TScheduleBuilder> FBuilder;
     std::unique_ptr<TPassSequencer> FSequencer;
     std::unique_ptr<TPassHooks> FHooks;
+    std::unique_ptr<TElementRefresh> FRefresh;
 };
 
 } // namespace kestrune

@@ -1,5 +1,6 @@
 #include "Tle.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -213,6 +214,26 @@ std::vector<TElementSet> ReadElementSets(std::string_view text) {
         }
     }
     return sets;
+}
+
+std::string ElementFileProblem(std::string_view text) {
+    const std::vector<TElementSet> sets = ReadElementSets(text);
+    if (sets.empty())
+        return "no element sets in it";
+    std::size_t lines = 0;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const std::size_t end = std::min(text.find('\n', begin), text.size());
+        if (text.substr(begin, end - begin).find_first_not_of(" \r\t") != std::string_view::npos)
+            ++lines;
+        begin = end + 1;
+    }
+    std::size_t setLines = 0;
+    for (const TElementSet& set : sets)
+        setLines += set.Name.empty() ? 2 : 3;
+    if (lines != setLines)
+        return std::to_string(lines - std::min(lines, setLines)) +
+               " lines of it are not part of a valid element set";
+    return "";
 }
 
 } // namespace kestrune

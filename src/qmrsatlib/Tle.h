@@ -36,5 +36,9 @@ std::string CleanSatelliteName(std::string_view nameLine);
 // Every set in a file's text whose lines are complete, well formed and pass their checksums;
 // anything else is skipped. Lines end in LF or CR LF.
 std::vector<TElementSet> ReadElementSets(std::string_view text);
+// Why a text is not a whole file of element sets; empty when it is one: at least one set, and
+// every line that is not blank part of a complete, valid set (a file cut short, or one with a
+// damaged line, is not).
+std::string ElementFileProblem(std::string_view text);
 
 } // namespace kestrune

@@ -37,6 +37,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
                                           FTrace,
                                           FProcesses,
                                           RigctlTransport,
+                                          FDownloads,
                                           [module] { return ConnectSatellites(module); },
                                           module.parent_path().string(),
                                           places.SchedulePath};
@@ -66,6 +67,7 @@ void TStation::Service() {
     const bool ticked = FTicks.TakeDue();
     if (ticked)
         FProgram->TimerTimer();
+    FProgram->ServiceDownloads();
     if (ticked || !FView.TimerEnabled()) {
         // The first tick is the first build; a timer that never started has nothing to build.
         FNotify(FReady ? "WATCHDOG=1" : "READY=1");

@@ -2,6 +2,7 @@
 // The headless station: the program core as the window drives it, created, shown, ticked and
 // ended the same way, from the window program's own settings, with a log for a window.
 
+#include "CurlDownloader.h"
 #include "DebugTrace.h"
 #include "GuiDispatcher.h"
 #include "Program.h"
@@ -69,6 +70,7 @@ private:
     TSerialDeviceFactory FDevices;
     TStderrDebugTrace FTrace;
     TShellLauncher FProcesses;
+    TCurlDownloader FDownloads;
     std::unique_ptr<TProgram> FProgram;
     TTickTimer FTicks;
     TRebuildPlan FPlan;

@@ -36,6 +36,7 @@ public:
     void Warn(const std::string& text) override;
     void Notice(const std::string& text) override { Log("notice", text); }
     void CommandOutput(const std::string& text) override { Log("output", text); }
+    void ElementSetsRefreshed(TDateTime, const std::string& text) override { Notice(text); }
     void CloseMainWindow() override { FCloseRequested = true; }
     void SetCaption(const std::string& caption) override;
     void SetTitle(const std::string& title) override;

@@ -151,10 +151,12 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     ConnectHandlers();
 
     FAboutBox = new TAboutBoxQmr1(this);
+    FDownloadTimer.start(1000);
 }
 
 TFormMain::~TFormMain() {
     FTimer.stop();
+    FDownloadTimer.stop();
     FProgram->PassList().SetOnChange({});
     FProgram.reset();
 }
@@ -202,6 +204,8 @@ void TFormMain::CreateSetupTab(QWidget* page) {
     Label(page, "Get 2-line orbital data from", 8, 12);
     FEditDataPath = Place<QLineEdit>(page, "EditDataPath", 0, 28, 305, 21);
     FEditDataPath->setReadOnly(true);
+    FLabelTleRefreshed = Place<QLabel>(page, "LabelTleRefreshed", 185, 12, 120, 16);
+    FLabelTleRefreshed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     FButtonTleFolder = Button(page, "ButtonTleFolder", "Browse...", 224, 54, 81, 25);
 
     auto* location = Place<QGroupBox>(page, "GroupBoxLocation", 0, 60, 209, 125);
@@ -338,6 +342,8 @@ void TFormMain::CreateTimerTab(QWidget* page) {
 
 void TFormMain::ConnectHandlers() {
     connect(&FTimer, &QTimer::timeout, this, [this] { FProgram->TimerTimer(); });
+    connect(&FDownloadTimer, &QTimer::timeout, this,
+            [this] { Guard([this] { FProgram->ServiceDownloads(); }); });
     connect(FButtonExit, &QPushButton::clicked, this,
             [this] { Guard([this] { FProgram->ButtonExitClick(); }); });
     connect(FButtonRestart, &QPushButton::clicked, this,
@@ -622,6 +628,14 @@ void TFormMain::SetVersionHint(const std::string& hint) {
 
 void TFormMain::SetPortHint(const std::string& hint) {
     FButtonPortSetup->setToolTip(Q(hint));
+}
+
+void TFormMain::ElementSetsRefreshed(TDateTime at, const std::string& text) {
+    const TDateTimeParts parts = DecodeDateTime(at);
+    FLabelTleRefreshed->setText(QString("refreshed %1:%2 UTC")
+                                    .arg(parts.Hour, 2, 10, QChar('0'))
+                                    .arg(parts.Minute, 2, 10, QChar('0')));
+    FLabelTleRefreshed->setToolTip(Q(text));
 }
 
 int TFormMain::WindowState() const {

@@ -95,6 +95,8 @@ public:
     void SetTrackingHint(const std::string& hint) override;
     void SetVersionHint(const std::string& hint) override;
     void SetPortHint(const std::string& hint) override;
+    // "refreshed 10:00 UTC" beside the element folder, with the whole text as its tool tip.
+    void ElementSetsRefreshed(TDateTime at, const std::string& text) override;
     void ShowControlValues() override;
     // The satellites of the list without an element set or with an old one, in a line above
     // the grid, after every build.
@@ -135,6 +137,8 @@ private:
     TFormMainServices FServices;
     std::unique_ptr<IComSetupView> FOwnComSetup;
     QTimer FTimer;
+    // Moves the element-set downloads on, once a second from the start.
+    QTimer FDownloadTimer;
     QString FTitle;
     TVersionInfoReader FVersionInfoReader;
     bool FShowingValues = false;
@@ -148,6 +152,7 @@ private:
     QPushButton* FButtonExit = nullptr;
 
     QLineEdit* FEditDataPath = nullptr;
+    QLabel* FLabelTleRefreshed = nullptr;
     QPushButton* FButtonTleFolder = nullptr;
     QLineEdit* FEditLatitude = nullptr;
     QLineEdit* FEditLongitude = nullptr;

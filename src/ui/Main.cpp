@@ -1,6 +1,7 @@
 // Kestrune: the window. The tracking server starts first and stops last; the window owns the
 // rest for the whole run.
 
+#include "CurlDownloader.h"
 #include "DebugTrace.h"
 #include "EventWait.h"
 #include "Executable.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
     TSerialDeviceFactory devices(clock);
     TStderrDebugTrace trace;
     TShellLauncher processes;
+    TCurlDownloader downloads;
     const std::filesystem::path module = SatellitesModulePath();
     const TProgramEnvironment environment{{registry, [] { return ExecutablePath().string(); }},
                                           clock,
@@ -98,6 +100,7 @@ int main(int argc, char** argv) {
                                           trace,
                                           processes,
                                           RigctlTransport,
+                                          downloads,
                                           [module] { return ConnectSatellites(module); },
                                           module.parent_path().string(),
                                           ScheduleFilePath()};

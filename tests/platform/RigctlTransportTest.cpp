@@ -3,14 +3,13 @@
 
 #include "RigctlTransport.h"
 
-#include <arpa/inet.h>
+#include "LoopbackServer.h"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kestrune {
@@ -25,28 +24,12 @@ class TFakeRigctld {
 public:
     enum class TMode { Answer, Silent, Close };
 
-    explicit TFakeRigctld(TMode mode) : FMode(mode) {
-        FListener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (FListener < 0 || bind(FListener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-            listen(FListener, 8) != 0 ||
-            getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            throw std::runtime_error("cannot start the fake rig-control server");
-        FPort = ntohs(address.sin_port);
-        FThread = std::thread([this] { Serve(); });
-    }
-    ~TFakeRigctld() {
-        FStop = true;
-        FThread.join();
-        close(FListener);
-    }
+    explicit TFakeRigctld(TMode mode) : FMode(mode) {}
+
     TFakeRigctld(const TFakeRigctld&) = delete;
     TFakeRigctld& operator=(const TFakeRigctld&) = delete;
 
-    std::string Address() const { return "127.0.0.1:" + std::to_string(FPort); }
+    std::string Address() const { return FServer.Address(); }
     int Connections() const { return FConnections; }
     std::string Received() const {
         std::lock_guard lock(FMutex);
@@ -57,12 +40,12 @@ private:
     // Serves one connection at a time until the test ends, never blocking longer than 20 ms.
     void Serve() {
         int client = -1;
-        while (!FStop) {
-            pollfd watch{client >= 0 ? client : FListener, POLLIN, 0};
+        while (!FServer.Stopping()) {
+            pollfd watch{client >= 0 ? client : FServer.Listener(), POLLIN, 0};
             if (poll(&watch, 1, 20) <= 0)
                 continue;
             if (client < 0) {
-                client = accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
+                client = accept4(FServer.Listener(), nullptr, nullptr, SOCK_CLOEXEC);
                 ++FConnections;
                 if (FMode == TMode::Close) {
                     close(client);
@@ -90,13 +73,11 @@ private:
     }
 
     TMode FMode;
-    int FListener = -1;
-    int FPort = 0;
-    std::thread FThread;
-    std::atomic<bool> FStop{false};
     std::atomic<int> FConnections{0};
     mutable std::mutex FMutex;
     std::string FReceived;
+    // Last: its thread ends before the members it uses go.
+    test::TLoopbackServer FServer{[this] { Serve(); }};
 };
 
 std::string FailureOf(TRigctlTransport& transport) {

@@ -142,5 +142,20 @@ TEST(Tle, BrokenSetsAreSkippedAndTheRestRead) {
     EXPECT_TRUE(ReadElementSets("").empty());
 }
 
+TEST(Tle, AWholeFileIsOneWhoseEveryLineBelongsToASet) {
+    for (const char* name :
+         {"weather.txt", "noaa-crlf-20251117.txt", "spacetrack-3le-excerpt-20200604.txt"})
+        EXPECT_EQ(ElementFileProblem(DataFile(name)), "") << name;
+    const std::string weather = DataFile("weather.txt");
+    // Cut inside the last set's second line: the sets before it still read; its three lines do
+    // not.
+    EXPECT_EQ(ElementFileProblem(weather.substr(0, weather.size() - 20)),
+              "3 lines of it are not part of a valid element set");
+    EXPECT_EQ(ElementFileProblem("<html><body>Service unavailable</body></html>\n"),
+              "no element sets in it");
+    EXPECT_EQ(ElementFileProblem(""), "no element sets in it");
+    EXPECT_EQ(ElementFileProblem(Noaa19Line1 + "\n" + Noaa19Line2 + "\n\n"), "");
+}
+
 } // namespace
 } // namespace kestrune

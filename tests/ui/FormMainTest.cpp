@@ -6,6 +6,7 @@
 #include "ComPort.h"
 #include "DebugTrace.h"
 #include "FakeClock.h"
+#include "FakeDownloader.h"
 #include "FakeProcesses.h"
 #include "FakeRigTransport.h"
 #include "FakeSatellites.h"
@@ -58,6 +59,7 @@ protected:
     test::TFakeLauncher Processes;
     std::string RigAddress;
     test::TFakeRigTransport* Rig = nullptr;
+    test::TFakeDownloader Downloads;
     test::TTempDir Dir;
     TAnsweringSetup Setup;
     QString ChosenFolder;
@@ -82,6 +84,7 @@ protected:
                                                   Rig = transport.get();
                                                   return transport;
                                               },
+                                              Downloads,
                                               [this] { return test::WrapFake(Component); },
                                               "/opt/kestrune",
                                               Dir.Path() / "Schedule.txt"};
@@ -260,13 +263,34 @@ TEST_F(FormMainTest, RigctlTunesTheSdrProgramAndOpensNoPort) {
     EXPECT_EQ(StoredString("RigctlAddress"), "127.0.0.1:7356");
 }
 
+TEST_F(FormMainTest, FreshElementSetsAreFetchedAtStartAndShownOnTheSetupTab) {
+    const std::string url = "https://celestrak.org/NORAD/elements/weather.txt";
+    Store("TleUrls", url);
+    Store("TleDataPath", Dir.Path().string() + "/");
+    const std::string weather =
+        test::ReadFileBytes(std::string(KESTRUNE_TEST_DATA) + "/tle/weather.txt");
+    Downloads.Served[url] = {weather, "", 1};
+    auto form = Open();
+    auto* label = Find<QLabel>(*form, "LabelTleRefreshed");
+    EXPECT_EQ(label->text(), "");
+    form->Program().ServiceDownloads();
+    EXPECT_EQ(Downloads.Started, std::vector<std::string>{url});
+    EXPECT_EQ(test::ReadFileBytes(Dir.Path() / "weather.txt"), weather);
+    EXPECT_EQ(label->text(), "refreshed 10:00 UTC");
+    EXPECT_EQ(label->toolTip(), "element sets refreshed at 2026-12-08T10:00:00Z: weather.txt");
+}
+
 TEST_F(FormMainTest, WithoutTheSdrSettingsNoneIsWritten) {
     auto form = Open();
     EXPECT_EQ(RigAddress, DefaultRigctlAddress);
+    form->Program().ServiceDownloads();
+    EXPECT_TRUE(Downloads.Started.empty());
     form.reset();
     EXPECT_EQ(StoredString("RigctlAddress"), "<none>");
     EXPECT_EQ(StoredString("PassStartCommand"), "<none>");
     EXPECT_EQ(StoredString("PassEndCommand"), "<none>");
+    EXPECT_EQ(StoredString("TleUrls"), "<none>");
+    EXPECT_EQ(StoredString("TleRefreshHours"), "<none>");
 }
 
 TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {

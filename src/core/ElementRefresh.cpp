@@ -1,0 +1,146 @@
+#include "ElementRefresh.h"
+
+#include "Text.h"
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace kestrune {
+
+namespace {
+
+bool FileNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+std::string ElementFileName(const std::string& url) {
+    const std::size_t schemeEnd = url.find("://");
+    const std::string scheme = schemeEnd == std::string::npos ? "" : url.substr(0, schemeEnd);
+    if (!SameTextAscii(scheme, "http") && !SameTextAscii(scheme, "https"))
+        throw std::invalid_argument("only http and https URLs are fetched");
+    std::string rest = url.substr(schemeEnd + 3);
+    rest = rest.substr(0, rest.find('#'));
+    const std::size_t pathStart = rest.find('/');
+    const std::string path = pathStart == std::string::npos ? "" : rest.substr(pathStart);
+    const std::size_t queryStart = path.find('?');
+    std::string name = path.substr(0, queryStart);
+    name = name.substr(name.rfind('/') + 1);
+    if (queryStart != std::string::npos && queryStart + 1 < path.size())
+        name += "-" + path.substr(queryStart + 1);
+    for (char& c : name)
+        if (!FileNameCharacter(c))
+            c = '-';
+    if (name.empty() || name.front() == '.' || name.front() == '-')
+        throw std::invalid_argument("the URL names no file");
+    if (!EndsWith(name, ".txt") && !EndsWith(name, ".tle"))
+        name += ".txt";
+    return name;
+}
+
+TElementRefresh::TElementRefresh(std::vector<std::string> urls, int everyHours,
+                                 IDownloader& downloader, const IClock& clock,
+                                 std::function<std::string()> folder, TCheck check, TWrite warn,
+                                 TWrite refreshed)
+    : FUrls(std::move(urls)), FEveryHours(everyHours), FDownloader(downloader), FClock(clock),
+      FFolder(std::move(folder)), FCheck(std::move(check)), FWarn(std::move(warn)),
+      FRefreshed(std::move(refreshed)) {}
+
+void TElementRefresh::Service() {
+    if (FUrls.empty())
+        return;
+    const TDateTime now = FClock.UtcNow();
+    if (!FInRound) {
+        // A clock set back by more than the interval starts a round as well.
+        const bool due =
+            !FRoundStarted || now >= *FRoundStarted + FEveryHours / 24.0 || now < *FRoundStarted;
+        if (!due)
+            return;
+        FInRound = true;
+        FRoundStarted = now;
+        FNext = 0;
+        FReplaced.clear();
+        StartNext();
+    }
+    while (FDownload && FDownload->Finished()) {
+        const std::string& url = FUrls[FNext];
+        if (const std::string failure = FDownload->Failure(); !failure.empty())
+            Fail(url, failure);
+        else if (const std::string problem = FCheck(FDownload->Body()); !problem.empty())
+            Fail(url, "not element sets: " + problem);
+        else
+            PutInPlace(url, FDownload->Body());
+        FDownload.reset();
+        ++FNext;
+        StartNext();
+    }
+    if (FDownload)
+        return;
+    FInRound = false;
+    if (!FReplaced.empty()) {
+        FLastRefreshed = now;
+        std::string files;
+        for (const std::string& file : FReplaced)
+            files += (files.empty() ? "" : ", ") + file;
+        FRefreshed("element sets refreshed at " + FormatIsoUtc(now, false) + ": " + files);
+    }
+}
+
+void TElementRefresh::StartNext() {
+    for (; FNext < FUrls.size(); ++FNext) {
+        try {
+            ElementFileName(FUrls[FNext]);
+            FDownload = FDownloader.Start(FUrls[FNext]);
+            return;
+        } catch (const std::exception& error) {
+            Fail(FUrls[FNext], error.what());
+        }
+    }
+}
+
+void TElementRefresh::PutInPlace(const std::string& url, const std::string& text) {
+    const std::string name = ElementFileName(url);
+    const std::filesystem::path folder = FFolder();
+    if (folder.empty()) {
+        Fail(url, "no element folder is chosen");
+        return;
+    }
+    const std::filesystem::path target = folder / name;
+    const std::filesystem::path temporary = folder / ("." + name + ".part");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            Fail(url, "cannot write " + temporary.string());
+            return;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        Fail(url, "cannot replace " + target.string());
+        return;
+    }
+    FReplaced.push_back(name);
+}
+
+void TElementRefresh::Fail(const std::string& url, const std::string& reason) {
+    const std::string text = "element sets from " + url + " not refreshed: " + reason;
+    if (FWarned.insert(text).second)
+        FWarn(text);
+}
+
+} // namespace kestrune

@@ -1,0 +1,137 @@
+#include "ElementRefresh.h"
+
+#include "FakeClock.h"
+#include "FakeDownloader.h"
+#include "TempDir.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace kestrune {
+namespace {
+
+using TStrings = std::vector<std::string>;
+
+TEST(ElementFileName, TheLastSegmentWithItsQuery) {
+    EXPECT_EQ(ElementFileName("https://celestrak.org/NORAD/elements/weather.txt"), "weather.txt");
+    EXPECT_EQ(
+        ElementFileName("HTTPS://celestrak.org/NORAD/elements/gp.php?GROUP=weather&FORMAT=tle"),
+        "gp.php-GROUP-weather-FORMAT-tle.txt");
+    EXPECT_EQ(ElementFileName("http://127.0.0.1:8080/noaa.tle#top"), "noaa.tle");
+    EXPECT_EQ(ElementFileName("http://host/sets/my sets"), "my-sets.txt");
+    EXPECT_THROW(ElementFileName("ftp://host/weather.txt"), std::invalid_argument);
+    EXPECT_THROW(ElementFileName("file:///etc/passwd"), std::invalid_argument);
+    EXPECT_THROW(ElementFileName("weather.txt"), std::invalid_argument);
+    EXPECT_THROW(ElementFileName("https://celestrak.org/"), std::invalid_argument);
+    EXPECT_THROW(ElementFileName("https://celestrak.org"), std::invalid_argument);
+    EXPECT_THROW(ElementFileName("https://host/.hidden"), std::invalid_argument);
+}
+
+const std::string WeatherUrl = "https://example.org/weather.txt";
+const std::string NoaaUrl = "https://example.org/noaa.txt";
+
+class ElementRefreshTest : public ::testing::Test {
+protected:
+    test::TTempDir Dir;
+    test::TFakeClock Clock{EncodeDateTime(2026, 12, 8, 10)};
+    test::TFakeDownloader Downloader;
+    TStrings Warnings, Refreshed;
+
+    std::unique_ptr<TElementRefresh> Refresh(TStrings urls, int hours = 12) {
+        return std::make_unique<TElementRefresh>(
+            std::move(urls), hours, Downloader, Clock, [this] { return Dir.Path().string(); },
+            [](const std::string& text) {
+                return text.rfind("SETS", 0) == 0 ? std::string() : std::string("garbage");
+            },
+            [this](const std::string& text) { Warnings.push_back(text); },
+            [this](const std::string& text) { Refreshed.push_back(text); });
+    }
+    std::string File(const std::string& name) const {
+        return std::filesystem::exists(Dir.Path() / name) ? test::ReadFileBytes(Dir.Path() / name)
+                                                          : "<missing>";
+    }
+    TStrings Files() const {
+        TStrings names;
+        for (const auto& entry : std::filesystem::directory_iterator(Dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(ElementRefreshTest, EachUrlInTurnAtStartThenEveryFewHours) {
+    Downloader.Served[WeatherUrl] = {"SETS weather", "", 3};
+    Downloader.Served[NoaaUrl] = {"SETS noaa", "", 1};
+    auto refresh = Refresh({WeatherUrl, NoaaUrl}, 6);
+    refresh->Service();
+    refresh->Service();
+    EXPECT_EQ(Downloader.Started, TStrings{WeatherUrl}) << "one at a time";
+    EXPECT_EQ(File("weather.txt"), "<missing>") << "nothing before it has finished";
+    refresh->Service();
+    EXPECT_EQ(Downloader.Started, (TStrings{WeatherUrl, NoaaUrl}));
+    EXPECT_EQ(Files(), (TStrings{"noaa.txt", "weather.txt"})) << "no temporary file left";
+    EXPECT_EQ(File("weather.txt"), "SETS weather");
+    EXPECT_EQ(Refreshed,
+              TStrings{"element sets refreshed at 2026-12-08T10:00:00Z: weather.txt, noaa.txt"});
+    EXPECT_EQ(refresh->LastRefreshed(), Clock.UtcNow());
+
+    Clock.AdvanceSeconds(6 * 3600 - 1);
+    refresh->Service();
+    EXPECT_EQ(Downloader.Started.size(), 2u);
+    Clock.AdvanceSeconds(1);
+    Downloader.Served[WeatherUrl] = {"SETS newer", "", 1};
+    refresh->Service();
+    EXPECT_EQ(Downloader.Started.size(), 4u);
+    EXPECT_EQ(File("weather.txt"), "SETS newer");
+    EXPECT_TRUE(Warnings.empty());
+}
+
+TEST_F(ElementRefreshTest, AnyFailureKeepsTheOldFileAndIsWarnedOncePerCause) {
+    Dir.Write("weather.txt", "SETS old");
+    Dir.Write("noaa.txt", "SETS old noaa");
+    Downloader.Served[WeatherUrl] = {"", "HTTP 404", 1};
+    Downloader.Served[NoaaUrl] = {"<html>Service unavailable</html>", "", 1};
+    auto refresh = Refresh({WeatherUrl, "ftp://example.org/x.txt", NoaaUrl}, 1);
+    for (int round = 0; round < 3; ++round) {
+        refresh->Service();
+        Clock.AdvanceSeconds(3600);
+    }
+    EXPECT_EQ(File("weather.txt"), "SETS old");
+    EXPECT_EQ(File("noaa.txt"), "SETS old noaa");
+    EXPECT_EQ(Files(), (TStrings{"noaa.txt", "weather.txt"}));
+    EXPECT_EQ(Downloader.Started.size(), 6u) << "tried again every round; ftp never";
+    EXPECT_EQ(
+        Warnings,
+        (TStrings{"element sets from " + WeatherUrl + " not refreshed: HTTP 404",
+                  "element sets from ftp://example.org/x.txt not refreshed: only http and "
+                  "https URLs are fetched",
+                  "element sets from " + NoaaUrl + " not refreshed: not element sets: garbage"}));
+    EXPECT_TRUE(Refreshed.empty());
+    EXPECT_EQ(refresh->LastRefreshed(), std::nullopt);
+
+    // Another cause is news.
+    Downloader.Served[WeatherUrl] = {"", "timed out", 1};
+    Clock.AdvanceSeconds(3600);
+    refresh->Service();
+    EXPECT_EQ(Warnings.back(), "element sets from " + WeatherUrl + " not refreshed: timed out");
+    EXPECT_EQ(Warnings.size(), 4u);
+}
+
+TEST_F(ElementRefreshTest, NoUrlsFetchNothingAndNoFolderKeepsTheFile) {
+    auto none = Refresh({});
+    none->Service();
+    EXPECT_TRUE(Downloader.Started.empty());
+
+    Downloader.Served[WeatherUrl] = {"SETS weather", "", 1};
+    TElementRefresh nowhere(
+        {WeatherUrl}, 12, Downloader, Clock, [] { return std::string(); },
+        [](const std::string&) { return std::string(); },
+        [this](const std::string& text) { Warnings.push_back(text); }, [](const std::string&) {});
+    nowhere.Service();
+    EXPECT_EQ(Warnings, TStrings{"element sets from " + WeatherUrl +
+                                 " not refreshed: no element folder is chosen"});
+}
+
+} // namespace
+} // namespace kestrune
