@@ -108,20 +108,9 @@ int Run(std::optional<TDateTime> clockStart) {
 
 int main(int argc, char** argv) {
     TProgramOptions options;
-    try {
-        options = ParseProgramOptions(argc, argv);
-    } catch (const EProgramUsage& error) {
-        std::cerr << "kestrune-station: " << error.what() << '\n';
-        return 2;
-    }
-    if (options.Help) {
-        std::cout << Help;
-        return 0;
-    }
-    if (options.Version) {
-        std::cout << "kestrune-station " << KESTRUNE_VERSION << '\n';
-        return 0;
-    }
+    if (const auto status =
+            AnswerProgramOptions(argc, argv, "kestrune-station", Help, KESTRUNE_VERSION, options))
+        return *status;
     try {
         return Run(options.ClockStart);
     } catch (const std::exception& error) {

@@ -45,20 +45,9 @@ the system's (a demonstration on old element sets); never use it on a station.
 
 int main(int argc, char** argv) {
     TProgramOptions options;
-    try {
-        options = ParseProgramOptions(argc, argv);
-    } catch (const EProgramUsage& error) {
-        std::cerr << "Kestrune: " << error.what() << '\n';
-        return 2;
-    }
-    if (options.Help) {
-        std::cout << Help;
-        return 0;
-    }
-    if (options.Version) {
-        std::cout << "Kestrune " << KESTRUNE_VERSION << '\n';
-        return 0;
-    }
+    if (const auto status =
+            AnswerProgramOptions(argc, argv, "Kestrune", Help, KESTRUNE_VERSION, options))
+        return *status;
     const std::optional<TDateTime> clockStart = options.ClockStart;
 
     // Before any thread starts, so that every thread leaves the signals to the descriptor.

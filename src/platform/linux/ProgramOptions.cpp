@@ -1,6 +1,7 @@
 #include "ProgramOptions.h"
 
 #include <getopt.h>
+#include <iostream>
 #include <string>
 
 namespace kestrune {
@@ -44,6 +45,24 @@ TProgramOptions ParseProgramOptions(int argc, char** argv) {
     if (optind < argc)
         throw EProgramUsage(std::string("unexpected argument '") + argv[optind] + "' (see --help)");
     return options;
+}
+
+std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* program,
+                                        const char* help, const char* version,
+                                        TProgramOptions& options) {
+    try {
+        options = ParseProgramOptions(argc, argv);
+    } catch (const EProgramUsage& error) {
+        std::cerr << program << ": " << error.what() << '\n';
+        return 2;
+    }
+    if (options.Help)
+        std::cout << help;
+    else if (options.Version)
+        std::cout << program << ' ' << version << '\n';
+    else
+        return std::nullopt;
+    return 0;
 }
 
 } // namespace kestrune

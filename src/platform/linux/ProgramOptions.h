@@ -24,4 +24,11 @@ public:
 
 TProgramOptions ParseProgramOptions(int argc, char** argv);
 
+// ParseProgramOptions for a program's main: answers --help and --version and reports a bad
+// command line ("PROGRAM: ..." on standard error), returning the exit status then; returns
+// nothing when the program is to run.
+std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* program,
+                                        const char* help, const char* version,
+                                        TProgramOptions& options);
+
 } // namespace kestrune
