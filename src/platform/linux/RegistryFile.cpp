@@ -3,6 +3,7 @@
 #include "DateTime.h"
 #include "Executable.h"
 #include "RegFileFormat.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,25 +22,6 @@ namespace {
 constexpr std::string_view RootName = "HKEY_CURRENT_USER";
 // How many backups of a damaged file one second may hold.
 constexpr int MaxBackupsPerSecond = 100;
-
-class TFd {
-public:
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() { Close(); }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int Get() const { return FFd; }
-    bool Valid() const { return FFd >= 0; }
-    // The error number of the close, or 0.
-    int Close() {
-        const int result = FFd >= 0 && ::close(FFd) != 0 ? errno : 0;
-        FFd = -1;
-        return result;
-    }
-
-private:
-    int FFd;
-};
 
 TRegResult ResultFromErrno(int error) {
     switch (error) {
@@ -63,7 +45,7 @@ constexpr off_t MaxHiveBytes = 16 * 1024 * 1024;
 // size is read.
 int ReadAll(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
-    const TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const TUniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.Valid())
         return errno == ENOENT ? 0 : errno;
     struct stat status {};
@@ -99,7 +81,7 @@ std::string ReadProblemText(const std::filesystem::path& path, int error) {
 
 // Writes all bytes to a new file that only its owner may read, and flushes it to the disk.
 int WriteNewFile(const std::filesystem::path& path, std::string_view bytes, int flags) {
-    TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | flags, 0600));
+    TUniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | flags, 0600));
     if (!fd.Valid())
         return errno;
     if (::fchmod(fd.Get(), 0600) != 0)
@@ -159,7 +141,7 @@ int ReplaceFile(const std::filesystem::path& hive, std::string_view text) {
     }
     // The rename reaches the disk with the folder; a file system that cannot flush a folder
     // has done what it can.
-    const TFd folder(::open(hive.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const TUniqueFd folder(::open(hive.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Valid())
         ::fsync(folder.Get());
     return 0;
@@ -214,8 +196,8 @@ TRegResult TFileRegistry::Persist(TRootKey, const TRegistryChange& change) {
 TRegResult TFileRegistry::WriteHive() {
     if (const int error = MakeFolders(FFolder))
         return ResultFromErrno(error);
-    const TFd lock(::open((FHivePath.string() + ".lock").c_str(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    const TUniqueFd lock(::open((FHivePath.string() + ".lock").c_str(),
+                                O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!lock.Valid())
         return ResultFromErrno(errno);
     while (::flock(lock.Get(), LOCK_EX) != 0)

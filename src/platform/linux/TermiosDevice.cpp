@@ -2,6 +2,8 @@
 // library's <termios.h>, whose struct termios has the same name and another layout.
 #include "TermiosDevice.h"
 
+#include "UniqueFd.h"
+
 #include <asm/termbits.h>
 #include <cerrno>
 #include <chrono>
@@ -35,27 +37,6 @@ int IoctlError(int result) {
 int SetModemLine(int fd, int line, bool on) {
     return IoctlError(ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line));
 }
-
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : FFd(fd) {}
-    ~TFileDescriptor() {
-        if (FFd >= 0) {
-            close(FFd);
-        }
-    }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-    int Get() const { return FFd; }
-    int Release() {
-        const int fd = FFd;
-        FFd = -1;
-        return fd;
-    }
-
-private:
-    int FFd;
-};
 
 } // namespace
 
@@ -102,7 +83,7 @@ int TermiosLineControl(const TDeviceControlBlock& dcb, std::uint32_t& cflag) {
 }
 
 int TTermiosDevice::Open(const std::string& path, std::unique_ptr<ISerialDevice>& device) {
-    TFileDescriptor fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    TUniqueFd fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (fd.Get() < 0) {
         return errno;
     }
@@ -128,7 +109,7 @@ int TTermiosDevice::Open(const std::string& path, std::unique_ptr<ISerialDevice>
         ioctl(fd.Get(), TIOCNXCL);
         return error;
     }
-    TFileDescriptor stopFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    TUniqueFd stopFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (stopFd.Get() < 0) {
         const int error = errno;
         ioctl(fd.Get(), TIOCNXCL);

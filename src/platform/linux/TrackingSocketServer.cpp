@@ -1,5 +1,7 @@
 #include "TrackingSocketServer.h"
 
+#include "UniqueFd.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -17,23 +19,6 @@ namespace {
 constexpr std::string_view StartFailure = "Cannot start the tracking server: ";
 // How much one service round reads from one client, so that a flood cannot hold the GUI thread.
 constexpr std::size_t MaxReadPerService = 64 * 1024;
-
-// A descriptor owned until it is handed on.
-class TFd {
-public:
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int Get() const { return FFd; }
-    int Release() { return std::exchange(FFd, -1); }
-
-private:
-    int FFd;
-};
 
 [[noreturn]] void FailStart(const std::string& reason) {
     throw ETrackingServer(std::string(StartFailure) + reason);
@@ -109,7 +94,7 @@ void TTrackingSocketServer::Listen() {
     const auto* generic = reinterpret_cast<const sockaddr*>(&address);
 
     for (bool replaced = false;; replaced = true) {
-        TFd listener(NewSocket());
+        TUniqueFd listener(NewSocket());
         if (bind(listener.Get(), generic, sizeof(address)) == 0) {
             if (listen(listener.Get(), SOMAXCONN) != 0)
                 FailStart("cannot listen on " + path + ": " + SystemError(errno));
@@ -125,7 +110,7 @@ void TTrackingSocketServer::Listen() {
         if (lstat(path.c_str(), &info) == 0 && !S_ISSOCK(info.st_mode))
             FailStart(path + " is in the way and is not a socket");
         // Something is there: a running copy answers, a socket left behind by a crash refuses.
-        const TFd probe(NewSocket());
+        const TUniqueFd probe(NewSocket());
         if (connect(probe.Get(), generic, sizeof(address)) == 0 || errno == EAGAIN)
             FailStart(path + " is served by another running copy of " + FProtocol.ServiceName());
         if (errno != ECONNREFUSED && errno != ENOENT)

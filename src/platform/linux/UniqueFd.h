@@ -1,6 +1,7 @@
 #pragma once
 // A file descriptor owned by one object and closed with it.
 
+#include <cerrno>
 #include <unistd.h>
 #include <utility>
 
@@ -10,11 +11,11 @@ class TUniqueFd {
 public:
     TUniqueFd() = default;
     explicit TUniqueFd(int fd) : FFd(fd) {}
-    ~TUniqueFd() { Reset(); }
-    TUniqueFd(TUniqueFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+    ~TUniqueFd() { Close(); }
+    TUniqueFd(TUniqueFd&& other) noexcept : FFd(other.Release()) {}
     TUniqueFd& operator=(TUniqueFd&& other) noexcept {
         if (this != &other)
-            Reset(std::exchange(other.FFd, -1));
+            Reset(other.Release());
         return *this;
     }
     TUniqueFd(const TUniqueFd&) = delete;
@@ -22,10 +23,17 @@ public:
 
     int Get() const { return FFd; }
     bool Valid() const { return FFd >= 0; }
+    // Hands the descriptor on; this object holds none afterwards.
+    int Release() { return std::exchange(FFd, -1); }
+    // Closes the descriptor held; the error number of the close, or 0.
+    int Close() {
+        const int result = FFd >= 0 && ::close(FFd) != 0 ? errno : 0;
+        FFd = -1;
+        return result;
+    }
     // Closes the descriptor held and takes this one.
     void Reset(int fd = -1) {
-        if (FFd >= 0)
-            ::close(FFd);
+        Close();
         FFd = fd;
     }
 
