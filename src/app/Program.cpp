@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "CommaText.h"
+#include "ElementSetCheck.h"
 #include "SatelliteList.h"
 #include "Text.h"
 #include "Tle.h"
@@ -478,6 +479,17 @@ void TProgram::RadioGroupChannelClick(int index) {
 void TProgram::StringGridSatListExit() {
     FSatList->Value = SatListFromRows(FControls.Rows);
     FSatChannels = SatChannelsFromRows(FControls.Rows);
+}
+
+std::vector<std::string> TProgram::ElementSetProblems() const {
+    TTleCatalog catalog;
+    catalog.AddFolder(FControls.DataPath);
+    std::vector<std::string> names;
+    for (const TSatelliteRow& row : FControls.Rows) {
+        if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
+            names.push_back(row.Name);
+    }
+    return CheckElementSets(catalog, names, FControls.DataPath, FEnvironment.Clock.UtcNow());
 }
 
 void TProgram::AddSatellite(const std::string& name) {

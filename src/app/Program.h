@@ -197,6 +197,9 @@ public:
     // or a row removed; the stored list follows at once.
     void AddSatellite(const std::string& name);
     void RemoveSatellite(int row);
+    // What the operator should hear about the element sets of the list's satellites: names that
+    // no set of the folder carries and sets older than two weeks, at the program's time now.
+    std::vector<std::string> ElementSetProblems() const;
     // The program's clock (the demonstration's when it runs one).
     const IClock& Clock() const { return FEnvironment.Clock; }
 

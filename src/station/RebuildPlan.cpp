@@ -1,30 +1,18 @@
 #include "RebuildPlan.h"
 
-#include <algorithm>
-#include <vector>
+#include "TleCatalog.h"
 
 namespace kestrune {
 
 std::string FolderState(const std::filesystem::path& folder) {
-    std::vector<std::string> files;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code fileError;
-        if (!it->is_regular_file(fileError))
-            continue;
-        const auto size = it->file_size(fileError);
-        const auto time = it->last_write_time(fileError).time_since_epoch().count();
-        files.push_back(it->path().filename().string() + " " + std::to_string(size) + " " +
-                        std::to_string(time));
-    }
-    if (error)
-        return error.message();
-    std::sort(files.begin(), files.end());
-    std::string state;
-    for (const std::string& file : files)
-        state += file + "\n";
-    return state;
+    const TFolderState state = ReadFolderState(folder);
+    if (!state.Listed)
+        return "the folder cannot be listed";
+    std::string text;
+    for (const TFolderState::TFile& file : state.Files)
+        text += file.Name + " " + std::to_string(file.Size) + " " +
+                std::to_string(file.Modified.time_since_epoch().count()) + "\n";
+    return text;
 }
 
 TRebuildPlan::TRebuildPlan(std::function<std::string()> folderState, long long nowMs)

@@ -31,8 +31,8 @@ constexpr long long FolderScanMs = 60'000;
 // A rebuild must be over well before the next pass is due.
 constexpr double QuietBeforePassS = 5 * 60;
 
-// The names, sizes and modification times of the files in the folder, one per line; what the
-// system says when the folder cannot be read.
+// The names, sizes and modification times of the folder's regular files (as the orbit component
+// watches them), one per line; a line of its own when the folder cannot be listed.
 std::string FolderState(const std::filesystem::path& folder);
 
 class TRebuildPlan {

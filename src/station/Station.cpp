@@ -1,6 +1,5 @@
 #include "Station.h"
 
-#include "ElementSetCheck.h"
 #include "ModuleLoader.h"
 #include "RigctlTransport.h"
 
@@ -87,16 +86,7 @@ void TStation::Service() {
 }
 
 void TStation::CheckElementSets() {
-    const std::string& folder = FProgram->Controls().DataPath;
-    TTleCatalog catalog;
-    catalog.AddFolder(folder);
-    std::vector<std::string> names;
-    for (const TSatelliteRow& row : FProgram->Controls().Rows) {
-        if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
-            names.push_back(row.Name);
-    }
-    for (const std::string& problem :
-         kestrune::CheckElementSets(catalog, names, folder, FClock.UtcNow())) {
+    for (const std::string& problem : FProgram->ElementSetProblems()) {
         if (FElementProblems.insert(problem).second)
             FView.Warn(problem);
     }

@@ -3,7 +3,6 @@
 #include "AboutBox.h"
 #include "AddSatelliteDialog.h"
 #include "ComSetupDialog.h"
-#include "ElementSetCheck.h"
 #include "Executable.h"
 #include "Led.h"
 #include "ListDelegates.h"
@@ -449,17 +448,8 @@ void TFormMain::AddSatelliteClick() {
 }
 
 void TFormMain::ShowElementSetProblems() {
-    const TControlValues& controls = FProgram->Controls();
-    TTleCatalog catalog;
-    catalog.AddFolder(controls.DataPath);
-    std::vector<std::string> names;
-    for (const TSatelliteRow& row : controls.Rows) {
-        if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
-            names.push_back(row.Name);
-    }
     QStringList problems;
-    for (const std::string& problem :
-         CheckElementSets(catalog, names, controls.DataPath, FProgram->Clock().UtcNow()))
+    for (const std::string& problem : FProgram->ElementSetProblems())
         problems << Q(problem);
     FLabelSatWarning->setToolTip(problems.join('\n'));
     FLabelSatWarning->setText(FLabelSatWarning->fontMetrics().elidedText(
