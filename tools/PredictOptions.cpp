@@ -4,9 +4,7 @@
 #include "SatelliteList.h"
 #include "Text.h"
 
-#include <algorithm>
 #include <cmath>
-#include <getopt.h>
 
 namespace kestrune {
 
@@ -149,16 +147,7 @@ TPredictOptions ParsePredictOptions(const std::vector<std::string>& args) {
 
     TPredictOptions options;
     bool haveLat = false, haveLon = false, haveHeight = false;
-    optind = 0; // a fresh scan, whatever an earlier call left
-    opterr = 0; // the messages are ours
-    for (;;) {
-        const int previous = optind == 0 ? 1 : optind;
-        const int code = getopt_long(argc, argv.data(), ":h", longOptions, nullptr);
-        if (code == -1)
-            break;
-        // getopt_long moves the words it has read to the front: argv, not words, is in order.
-        const std::string option = argv[static_cast<std::size_t>(std::min(previous, argc - 1))];
-        const std::string value = optarg != nullptr ? optarg : "";
+    ScanLongOptions(argc, argv.data(), longOptions, [&](int code, const std::string& value) {
         switch (code) {
         case 'h':
             options.Help = true;
@@ -206,15 +195,8 @@ TPredictOptions ParsePredictOptions(const std::vector<std::string>& args) {
         case Schedule:
             options.SchedulePath = value;
             break;
-        case ':':
-            throw EUsage(option.substr(0, option.find('=')) + " needs a value");
-        default:
-            throw EUsage("unknown option '" + option + "' (see --help)");
         }
-    }
-    if (optind < argc)
-        throw EUsage("unexpected argument '" + std::string(argv[static_cast<std::size_t>(optind)]) +
-                     "' (see --help)");
+    });
     if (options.Help || options.Version)
         return options;
     if (options.TleDir.empty())

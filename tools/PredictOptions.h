@@ -2,10 +2,10 @@
 // The command line of kestrune-predict.
 
 #include "DateTime.h"
+#include "ProgramOptions.h"
 #include "ScheduleBuilder.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,10 +26,7 @@ struct TPredictOptions {
 };
 
 // A command line that cannot be used; the text says why in one line.
-class EUsage : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using EUsage = EProgramUsage;
 
 // The arguments after the program's name. Without --sat the window's three default entries.
 TPredictOptions ParsePredictOptions(const std::vector<std::string>& args);

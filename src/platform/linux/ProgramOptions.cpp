@@ -1,10 +1,30 @@
 #include "ProgramOptions.h"
 
-#include <getopt.h>
 #include <iostream>
 #include <string>
 
 namespace kestrune {
+
+void ScanLongOptions(int argc, char** argv, const option* longOptions,
+                     const std::function<void(int code, const std::string& value)>& take) {
+    optind = 0; // a fresh scan, whatever an earlier one left
+    opterr = 0; // the messages are ours
+    for (;;) {
+        const int previous = optind == 0 ? 1 : optind;
+        const int code = getopt_long(argc, argv, ":h", longOptions, nullptr);
+        if (code == -1)
+            break;
+        // getopt_long moves the words it has read to the front, so argv is in order.
+        const std::string option = previous < argc ? argv[previous] : "";
+        if (code == ':')
+            throw EProgramUsage(option.substr(0, option.find('=')) + " needs a value");
+        if (code == '?')
+            throw EProgramUsage("unknown option '" + option + "' (see --help)");
+        take(code, optarg != nullptr ? optarg : "");
+    }
+    if (optind < argc)
+        throw EProgramUsage(std::string("unexpected argument '") + argv[optind] + "' (see --help)");
+}
 
 TProgramOptions ParseProgramOptions(int argc, char** argv) {
     enum : int { ClockStart = 256, Version };
@@ -15,35 +35,18 @@ TProgramOptions ParseProgramOptions(int argc, char** argv) {
         {nullptr, 0, nullptr, 0},
     };
     TProgramOptions options;
-    optind = 0; // a fresh scan
-    opterr = 0; // the messages are ours
-    for (;;) {
-        const int previous = optind == 0 ? 1 : optind;
-        const int code = getopt_long(argc, argv, ":h", longOptions, nullptr);
-        if (code == -1)
-            break;
-        const std::string option = previous < argc ? argv[previous] : "";
-        switch (code) {
-        case 'h':
+    ScanLongOptions(argc, argv, longOptions, [&](int code, const std::string& value) {
+        if (code == 'h') {
             options.Help = true;
-            break;
-        case Version:
+        } else if (code == Version) {
             options.Version = true;
-            break;
-        case ClockStart:
-            options.ClockStart = ParseCompact(optarg);
+        } else {
+            options.ClockStart = ParseCompact(value);
             if (!options.ClockStart)
-                throw EProgramUsage(std::string("--clock-start: '") + optarg +
+                throw EProgramUsage("--clock-start: '" + value +
                                     "' is not a UTC time as YYYYMMDDhhmmss");
-            break;
-        case ':':
-            throw EProgramUsage(option.substr(0, option.find('=')) + " needs a value");
-        default:
-            throw EProgramUsage("unknown option '" + option + "' (see --help)");
         }
-    }
-    if (optind < argc)
-        throw EProgramUsage(std::string("unexpected argument '") + argv[optind] + "' (see --help)");
+    });
     return options;
 }
 

@@ -4,8 +4,11 @@
 
 #include "DateTime.h"
 
+#include <functional>
+#include <getopt.h>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace kestrune {
 
@@ -21,6 +24,13 @@ class EProgramUsage : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Runs getopt_long over the command line (argv[0] the program's name): `take` gets the code and
+// the value (empty for none) of each option of the table, in order; an option without its value,
+// an unknown one or a word that is no option throws EProgramUsage. Values follow their option
+// as the next word or after "=".
+void ScanLongOptions(int argc, char** argv, const option* longOptions,
+                     const std::function<void(int code, const std::string& value)>& take);
 
 TProgramOptions ParseProgramOptions(int argc, char** argv);
 
