@@ -1,7 +1,7 @@
 // One pass-list build of the default three satellites over 21 days, with the real component
 // reading the bundled element sets, as the window does it at every restart.
-#include "QmrSatellites.h"
-#include "ScheduleBuilder.h"
+#include "core/ScheduleBuilder.h"
+#include "qmrsatlib/QmrSatellites.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The orbit component's costs: every satellite of the weather file over 28 days, NOAA 15/18/19
 // over 21 days, one propagation, and the propagations that one satellite-day of searching takes.
-#include "PassFinder.h"
-#include "QmrSatellites.h"
-#include "TleCatalog.h"
+#include "qmrsatlib/PassFinder.h"
+#include "qmrsatlib/QmrSatellites.h"
+#include "qmrsatlib/TleCatalog.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -1,5 +1,5 @@
 # kestrune_add_version_info(target): gives an executable its version block. At build time
-# kestrune_version_block_tool (src/platform/linux) makes the block in the VS_VERSIONINFO layout
+# kestrune_version_block_tool (src/version) makes the block in the VS_VERSIONINFO layout
 # from the project's version and the strings below and writes it as a C++ array placed in the
 # ".kestrune_version" section; the array is compiled into the target, and the about box's reader
 # finds the block there by the section's name.

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 preset=${1:-dev}
-packages=(cmake make g++ pkg-config qt6-base-dev libsystemd-dev libcurl4-openssl-dev)
+packages=(cmake make g++ pkg-config qt6-base-dev libcurl4-openssl-dev)
 if [ "$preset" != release ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
 fi

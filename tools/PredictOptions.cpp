@@ -1,8 +1,8 @@
-#include "PredictOptions.h"
+#include "tools/PredictOptions.h"
 
-#include "LocaleInfo.h"
-#include "SatelliteList.h"
-#include "Text.h"
+#include "core/LocaleInfo.h"
+#include "core/SatelliteList.h"
+#include "core/Text.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #pragma once
 // The command line of kestrune-predict.
 
-#include "DateTime.h"
-#include "ProgramOptions.h"
-#include "ScheduleBuilder.h"
+#include "app/ProgramOptions.h"
+#include "core/DateTime.h"
+#include "core/ScheduleBuilder.h"
 
 #include <optional>
 #include <string>

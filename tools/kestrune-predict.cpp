@@ -1,14 +1,14 @@
 // kestrune-predict: the coming passes over a station, from the command line, with the same
 // orbit-prediction component and schedule builder as the window.
 
-#include "CommaText.h"
-#include "ElementSetCheck.h"
-#include "Executable.h"
-#include "ModuleLoader.h"
-#include "PredictOptions.h"
-#include "ScheduleBuilder.h"
-#include "SystemClock.h"
-#include "Text.h"
+#include "core/CommaText.h"
+#include "core/ScheduleBuilder.h"
+#include "core/Text.h"
+#include "platform/linux/Executable.h"
+#include "platform/linux/ModuleLoader.h"
+#include "platform/linux/SystemClock.h"
+#include "qmrsatlib/ElementSetCheck.h"
+#include "tools/PredictOptions.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,10 +1,10 @@
-#include "Program.h"
+#include "app/Program.h"
 
-#include "CommaText.h"
-#include "ElementSetCheck.h"
-#include "SatelliteList.h"
-#include "Text.h"
-#include "Tle.h"
+#include "core/CommaText.h"
+#include "core/SatelliteList.h"
+#include "core/Text.h"
+#include "qmrsatlib/ElementSetCheck.h"
+#include "qmrsatlib/Tle.h"
 
 #include <algorithm>
 #include <array>
@@ -383,7 +383,7 @@ void TProgram::ReopenPort() {
 void TProgram::CheckData() {
     if (!FSatellites) {
         FView.ShowMessage(
-            SatellitesConnectionMessage(FEnvironment.ComponentFolder, FConnectionError));
+            SatellitesConnectionMessage(FEnvironment.ComponentPath, FConnectionError));
         return;
     }
     try {

@@ -5,14 +5,14 @@
 // window is created, started when it is first shown and ended when it is destroyed, in that
 // order. The front-ends only show what it asks them to show and pass on what the user does.
 
-#include "ComPort.h"
-#include "ComSetup.h"
-#include "ElementRefresh.h"
-#include "PassHooks.h"
-#include "PassSequencer.h"
-#include "RegistryFormInfo.h"
-#include "RegistryVariables.h"
-#include "RigctlTuner.h"
+#include "core/ElementRefresh.h"
+#include "core/PassHooks.h"
+#include "core/PassSequencer.h"
+#include "core/RigctlTuner.h"
+#include "serial/ComPort.h"
+#include "serial/ComSetup.h"
+#include "settings/RegistryFormInfo.h"
+#include "settings/RegistryVariables.h"
 
 #include <filesystem>
 #include <functional>
@@ -132,8 +132,8 @@ struct TProgramEnvironment {
     IDownloader& Downloads;
     // Connects the orbit-prediction component; throws when it cannot.
     std::function<std::unique_ptr<TSatellites>()> ConnectSatellites;
-    // Where the component is looked for, for the message when it is missing.
-    std::string ComponentFolder;
+    // Where the component's module is looked for, for the message when it is missing.
+    std::filesystem::path ComponentPath;
     std::filesystem::path SchedulePath;
 };
 

@@ -1,6 +1,6 @@
-#include "ElementRefresh.h"
+#include "core/ElementRefresh.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <filesystem>
 #include <fstream>

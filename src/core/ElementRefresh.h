@@ -4,7 +4,7 @@
 // on any failure the old file stays. The transfers run beside the program: started on a tick and
 // moved on by every later one, never waited for.
 
-#include "DateTime.h"
+#include "core/DateTime.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "LocaleInfo.h"
+#include "core/LocaleInfo.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <charconv>
 #include <cstdio>

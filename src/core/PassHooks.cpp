@@ -1,4 +1,4 @@
-#include "PassHooks.h"
+#include "core/PassHooks.h"
 
 #include <exception>
 

@@ -3,8 +3,8 @@
 // decoder), through the shell, with the pass in their environment. They run beside the
 // program: started on a tick, looked at on every later one, never waited for.
 
-#include "DateTime.h"
-#include "PassSequencer.h"
+#include "core/DateTime.h"
+#include "core/PassSequencer.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "PassLine.h"
+#include "core/PassLine.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 namespace kestrune {
 

@@ -4,8 +4,8 @@
 // the UTC start, the direction letter (N or S), two words the program does not read, the
 // length in whole seconds and the satellite's name (which may hold blanks).
 
-#include "DateTime.h"
-#include "LocaleInfo.h"
+#include "core/DateTime.h"
+#include "core/LocaleInfo.h"
 
 #include <string>
 #include <string_view>

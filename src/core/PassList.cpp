@@ -1,6 +1,6 @@
-#include "PassList.h"
+#include "core/PassList.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // The pass list (the list box the window shows, line 0 the next pass) and the schedule list
 // (the copy that is written to the schedule file).
 
-#include "LocaleInfo.h"
+#include "core/LocaleInfo.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "PassSequencer.h"
+#include "core/PassSequencer.h"
 
-#include "PassLine.h"
-#include "Text.h"
+#include "core/PassLine.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,12 +3,12 @@
 // machine: build the pass list, wait idle for the next pass, pause before it with the receiver
 // in standby, receive it on the satellite's channel with RTS high, pause after it, wait again.
 
-#include "DateTime.h"
-#include "LocaleInfo.h"
-#include "PassList.h"
-#include "ReceiverControl.h"
-#include "ScheduleBuilder.h"
-#include "TrackingString.h"
+#include "core/DateTime.h"
+#include "core/LocaleInfo.h"
+#include "core/PassList.h"
+#include "core/ReceiverControl.h"
+#include "core/ScheduleBuilder.h"
+#include "core/TrackingString.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ReceiverControl.h"
+#include "core/ReceiverControl.h"
 
 #include <cmath>
 #include <stdexcept>

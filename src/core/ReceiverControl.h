@@ -2,7 +2,7 @@
 // Receiver control: turns the channel selection into commands for the 137 MHz receiver, shows
 // the receiver's state in the window caption and keeps the selected channel's frequency.
 
-#include "LocaleInfo.h"
+#include "core/LocaleInfo.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "RigctlTuner.h"
+#include "core/RigctlTuner.h"
 
 namespace kestrune {
 

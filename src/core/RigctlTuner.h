@@ -3,8 +3,8 @@
 // serves (and gqrx, SDR++ and others with it): "F <Hz>" and "M <mode> <passband>", each answered
 // "RPRT 0" when done.
 
-#include "DateTime.h"
-#include "ReceiverControl.h"
+#include "core/DateTime.h"
+#include "core/ReceiverControl.h"
 
 #include <functional>
 #include <stdexcept>

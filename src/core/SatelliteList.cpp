@@ -1,7 +1,7 @@
-#include "SatelliteList.h"
+#include "core/SatelliteList.h"
 
-#include "CommaText.h"
-#include "Text.h"
+#include "core/CommaText.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // The stored satellite list ("SatList"): the comma text of the entries, each entry the comma
 // text of name (blanks written "_"), direction and minimum length.
 
-#include "ScheduleBuilder.h"
+#include "core/ScheduleBuilder.h"
 
 #include <optional>
 #include <string>

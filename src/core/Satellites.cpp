@@ -1,4 +1,4 @@
-#include "Satellites.h"
+#include "core/Satellites.h"
 
 #include <cstdio>
 #include <utility>
@@ -42,12 +42,12 @@ std::string DescribeHResult(HResult code) {
     return known ? std::string(hex) + " (" + known + ")" : std::string(hex);
 }
 
-std::string SatellitesConnectionMessage(const std::string& programFolder,
+std::string SatellitesConnectionMessage(const std::filesystem::path& module,
                                         const std::string& reason) {
-    return std::string("Error connecting to in-process COM server ") + SatellitesModuleName +
-           "\r\rTry copying the file " + SatellitesModuleName +
-           " into the folder containing the program (" + programFolder + ") and start it again." +
-           "\r\rThe loader reported: " + reason;
+    const std::string file = module.filename().string();
+    return "Error connecting to in-process COM server " + file + "\r\rTry copying the file " +
+           file + " into the folder containing the program (" + module.parent_path().string() +
+           ") and start it again." + "\r\rThe loader reported: " + reason;
 }
 
 TSatellites::TSatellites(ISatellites* satellites, std::shared_ptr<void> module)

@@ -4,6 +4,7 @@
 // code; texts that come back are owned by the caller.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -63,7 +64,6 @@ protected:
 using TCreateInstanceFunc = HResult (*)(const TGuid* classId, const TGuid* interfaceId,
                                         void** object);
 constexpr const char* CreateInstanceSymbol = "QmrSatLibCreateInstance";
-constexpr const char* SatellitesModuleName = "QmrSatLib.so";
 
 class ESatellites : public std::runtime_error {
 public:
@@ -94,8 +94,9 @@ private:
 };
 
 // The message shown when the component cannot be connected: what failed, the remedy, and the
-// loader's own words, as three paragraphs separated by two carriage returns.
-std::string SatellitesConnectionMessage(const std::string& programFolder,
+// loader's own words, as three paragraphs separated by two carriage returns. `module` is where
+// the component was looked for: its file name and the program's folder.
+std::string SatellitesConnectionMessage(const std::filesystem::path& module,
                                         const std::string& reason);
 
 // "0x80004005 (Unspecified error)" for the codes we know, the bare hexadecimal code otherwise.

@@ -1,8 +1,8 @@
-#include "ScheduleBuilder.h"
+#include "core/ScheduleBuilder.h"
 
-#include "CommaText.h"
-#include "PassLine.h"
-#include "Text.h"
+#include "core/CommaText.h"
+#include "core/PassLine.h"
+#include "core/Text.h"
 
 #include <cmath>
 

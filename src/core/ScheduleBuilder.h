@@ -3,10 +3,10 @@
 // each satellite's coming passes, keeps those not yet started that go the wanted way, merges
 // them so that no two overlap (the first one in stays) and writes the schedule file.
 
-#include "DateTime.h"
-#include "LocaleInfo.h"
-#include "PassList.h"
-#include "Satellites.h"
+#include "core/DateTime.h"
+#include "core/LocaleInfo.h"
+#include "core/PassList.h"
+#include "core/Satellites.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "TrackingString.h"
+#include "core/TrackingString.h"
 
 #include <cstdio>
 

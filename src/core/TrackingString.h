@@ -1,7 +1,7 @@
 #pragma once
 // The one-line tracking string published once a tick, and the places it goes to.
 
-#include "TrackingServer.h"
+#include "core/TrackingServer.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "ElementSetCheck.h"
+#include "qmrsatlib/ElementSetCheck.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // asks for: a name that no set of the folder carries (with the names that come close), and a
 // set so old that its passes are no longer where it puts them.
 
-#include "TleCatalog.h"
+#include "qmrsatlib/TleCatalog.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "Observer.h"
+#include "qmrsatlib/Observer.h"
 
 #include <cmath>
 #include <numbers>

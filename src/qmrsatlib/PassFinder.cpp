@@ -1,4 +1,4 @@
-#include "PassFinder.h"
+#include "qmrsatlib/PassFinder.h"
 
 #include <algorithm>
 #include <cmath>

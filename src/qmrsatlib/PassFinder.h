@@ -13,9 +13,9 @@
 // between two samples is then solved for the crossing time by Brent's method, and the highest point
 // between rise and set as the zero of the elevation rate, by the same method.
 
-#include "DateTime.h"
-#include "Observer.h"
-#include "Sgp4.h"
+#include "core/DateTime.h"
+#include "qmrsatlib/Observer.h"
+#include "qmrsatlib/Sgp4.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "QmrSatellites.h"
+#include "qmrsatlib/QmrSatellites.h"
 
-#include "CommaText.h"
-#include "DateTime.h"
-#include "Observer.h"
-#include "PassFinder.h"
+#include "core/CommaText.h"
+#include "core/DateTime.h"
+#include "qmrsatlib/Observer.h"
+#include "qmrsatlib/PassFinder.h"
 
 #include <cmath>
 #include <new>

@@ -6,8 +6,8 @@
 // is read anew when they changed, so element files that another program refreshes are picked
 // up. A folder that cannot be listed any more keeps the sets last read from it.
 
-#include "Satellites.h"
-#include "TleCatalog.h"
+#include "core/Satellites.h"
+#include "qmrsatlib/TleCatalog.h"
 
 #include <filesystem>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Sgp4.h"
+#include "qmrsatlib/Sgp4.h"
 
 #include <cmath>
 #include <numbers>

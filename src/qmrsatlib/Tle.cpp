@@ -1,4 +1,4 @@
-#include "Tle.h"
+#include "qmrsatlib/Tle.h"
 
 #include <algorithm>
 #include <charconv>

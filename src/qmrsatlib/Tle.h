@@ -2,8 +2,8 @@
 // Two-line element sets: the fields of the two lines, their checksums, and the text of a file
 // in the three-line form (name line, line 1, line 2) or the bare two-line form.
 
-#include "DateTime.h"
-#include "Sgp4.h"
+#include "core/DateTime.h"
+#include "qmrsatlib/Sgp4.h"
 
 #include <optional>
 #include <string>

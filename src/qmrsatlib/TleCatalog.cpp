@@ -1,6 +1,6 @@
-#include "TleCatalog.h"
+#include "qmrsatlib/TleCatalog.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <fstream>

@@ -10,7 +10,7 @@
 // its catalog number only: a name of digits alone that matches no name is taken as a catalog
 // number.
 
-#include "Tle.h"
+#include "qmrsatlib/Tle.h"
 
 #include <cstdint>
 #include <filesystem>

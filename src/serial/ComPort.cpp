@@ -1,7 +1,7 @@
-#include "ComPort.h"
+#include "serial/ComPort.h"
 
-#include "ComSetup.h"
-#include "ComThread.h"
+#include "serial/ComSetup.h"
+#include "serial/ComThread.h"
 
 #include <cerrno>
 #include <utility>

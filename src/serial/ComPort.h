@@ -2,10 +2,10 @@
 // The serial port component: owns one serial device, programs it from its settings objects,
 // writes text to it, drives RTS, and runs the event thread while open.
 
-#include "ComTypes.h"
-#include "DebugTrace.h"
-#include "GuiDispatcher.h"
-#include "SerialDevice.h"
+#include "serial/ComTypes.h"
+#include "serial/DebugTrace.h"
+#include "serial/GuiDispatcher.h"
+#include "serial/SerialDevice.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "ComSetup.h"
+#include "serial/ComSetup.h"
 
-#include "ComPort.h"
-#include "Registry.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "serial/ComPort.h"
+#include "settings/Registry.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // The port setup dialog without its drawing: the machine's port list, the six drop-down lists
 // bound to the port's properties, and the view interface that shows them.
 
-#include "ComTypes.h"
+#include "serial/ComTypes.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 // The port's settings as text values in a registry key of its own.
 
-#include "ComPort.h"
-#include "Registry.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "serial/ComPort.h"
+#include "settings/Registry.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
-#include "ComThread.h"
+#include "serial/ComThread.h"
 
-#include "ComPort.h"
+#include "serial/ComPort.h"
 
 #include <chrono>
 

@@ -2,7 +2,7 @@
 // The serial port's event thread: waits for device events and hands each batch over for the
 // port's event hooks.
 
-#include "ComTypes.h"
+#include "serial/ComTypes.h"
 
 #include <array>
 #include <atomic>

@@ -1,7 +1,7 @@
-#include "ComTypes.h"
+#include "serial/ComTypes.h"
 
-#include "SerialDevice.h"
-#include "Text.h"
+#include "core/Text.h"
+#include "serial/SerialDevice.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "DebugTrace.h"
+#include "serial/DebugTrace.h"
 
 #include <cstdlib>
 #include <iostream>

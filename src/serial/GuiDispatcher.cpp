@@ -1,4 +1,4 @@
-#include "GuiDispatcher.h"
+#include "serial/GuiDispatcher.h"
 
 #include <utility>
 

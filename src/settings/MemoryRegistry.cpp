@@ -1,4 +1,4 @@
-#include "MemoryRegistry.h"
+#include "settings/MemoryRegistry.h"
 
 namespace kestrune {
 

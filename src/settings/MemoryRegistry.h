@@ -2,8 +2,8 @@
 // A registry held in memory: the tests' registry, and the base of the file-backed one, which
 // refreshes a root before one of its keys is opened and persists every change as it is made.
 
-#include "Registry.h"
-#include "RegistryTree.h"
+#include "settings/Registry.h"
+#include "settings/RegistryTree.h"
 
 #include <map>
 

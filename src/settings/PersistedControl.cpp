@@ -1,4 +1,4 @@
-#include "PersistedControl.h"
+#include "settings/PersistedControl.h"
 
 namespace kestrune {
 

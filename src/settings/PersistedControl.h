@@ -5,7 +5,7 @@
 // loading, FocusLost (combo box) after their own exit handler, and destroy the logic object
 // before their items are gone.
 
-#include "RegistryVariables.h"
+#include "settings/RegistryVariables.h"
 
 #include <functional>
 #include <memory>

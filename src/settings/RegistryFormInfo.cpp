@@ -1,4 +1,4 @@
-#include "RegistryFormInfo.h"
+#include "settings/RegistryFormInfo.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's placement kept in seven integer settings.
 
-#include "RegistryVariables.h"
+#include "settings/RegistryVariables.h"
 
 #include <memory>
 #include <vector>

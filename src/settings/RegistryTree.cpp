@@ -1,6 +1,6 @@
-#include "RegistryTree.h"
+#include "settings/RegistryTree.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // Keys and values held in memory: the model under the in-memory registry and the file-backed
 // one, and what the settings file is read into and written from.
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 #include <cstdint>
 #include <map>

@@ -1,4 +1,4 @@
-#include "RegistryVariables.h"
+#include "settings/RegistryVariables.h"
 
 #include <vector>
 

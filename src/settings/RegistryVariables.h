@@ -3,7 +3,7 @@
 // failure), changed in memory by their owner, written once when destroyed. No registry failure
 // is ever reported and none stops the program.
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 #include <cstdint>
 #include <functional>

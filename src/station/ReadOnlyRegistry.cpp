@@ -1,4 +1,4 @@
-#include "ReadOnlyRegistry.h"
+#include "station/ReadOnlyRegistry.h"
 
 namespace kestrune {
 

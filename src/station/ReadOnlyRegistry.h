@@ -3,7 +3,7 @@
 // ErrorAccessDenied, which the setting objects swallow. The headless station reads the window
 // program's settings through it, so they stay the window program's.
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 namespace kestrune {
 

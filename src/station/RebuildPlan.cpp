@@ -1,6 +1,6 @@
-#include "RebuildPlan.h"
+#include "station/RebuildPlan.h"
 
-#include "TleCatalog.h"
+#include "qmrsatlib/TleCatalog.h"
 
 namespace kestrune {
 

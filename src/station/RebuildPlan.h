@@ -4,7 +4,7 @@
 // run out, a day-old list and changed element files are rebuilt at a quiet moment, never during
 // a pass or its pauses.
 
-#include "PassSequencer.h"
+#include "core/PassSequencer.h"
 
 #include <filesystem>
 #include <functional>

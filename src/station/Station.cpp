@@ -1,7 +1,7 @@
-#include "Station.h"
+#include "station/Station.h"
 
-#include "ModuleLoader.h"
-#include "RigctlTransport.h"
+#include "platform/linux/ModuleLoader.h"
+#include "platform/linux/RigctlTransport.h"
 
 #include <algorithm>
 
@@ -26,20 +26,14 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
             monotonic.Milliseconds()) {
     const TSettingsContext settings{FRegistry, [] { return std::string(WindowProgram); }};
     const std::filesystem::path module = places.ComponentPath;
-    const TProgramEnvironment environment{settings,
-                                          clock,
-                                          sleeper,
-                                          locale,
-                                          *FTracking,
-                                          FDevices,
-                                          FDispatcher,
-                                          FTrace,
-                                          FProcesses,
-                                          RigctlTransport,
-                                          FDownloads,
-                                          [module] { return ConnectSatellites(module); },
-                                          module.parent_path().string(),
-                                          places.SchedulePath};
+    const TProgramEnvironment environment{
+        settings,    clock,
+        sleeper,     locale,
+        *FTracking,  FDevices,
+        FDispatcher, FTrace,
+        FProcesses,  RigctlTransport,
+        FDownloads,  [module] { return ConnectSatellites(module); },
+        module,      places.SchedulePath};
     FProgram = std::make_unique<TProgram>(environment, FView, nullptr);
     FView.SetAfterBuild([this] { CheckElementSets(); });
 

@@ -2,17 +2,17 @@
 // The headless station: the program core as the window drives it, created, shown, ticked and
 // ended the same way, from the window program's own settings, with a log for a window.
 
-#include "CurlDownloader.h"
-#include "DebugTrace.h"
-#include "GuiDispatcher.h"
-#include "Program.h"
-#include "ReadOnlyRegistry.h"
-#include "RebuildPlan.h"
-#include "SerialDeviceFactory.h"
-#include "ShellProcess.h"
-#include "StationView.h"
-#include "TickTimer.h"
-#include "TrackingSocketServer.h"
+#include "app/Program.h"
+#include "platform/linux/CurlDownloader.h"
+#include "platform/linux/SerialDeviceFactory.h"
+#include "platform/linux/ShellProcess.h"
+#include "platform/linux/TrackingSocketServer.h"
+#include "serial/DebugTrace.h"
+#include "serial/GuiDispatcher.h"
+#include "station/ReadOnlyRegistry.h"
+#include "station/RebuildPlan.h"
+#include "station/StationView.h"
+#include "station/TickTimer.h"
 
 #include <filesystem>
 #include <functional>

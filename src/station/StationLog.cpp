@@ -1,4 +1,4 @@
-#include "StationLog.h"
+#include "station/StationLog.h"
 
 namespace kestrune {
 

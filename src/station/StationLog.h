@@ -4,8 +4,8 @@
 // well. When standard error is the journal, every line goes there once, with its syslog
 // priority in front and no time of its own (the journal keeps the time).
 
-#include "DateTime.h"
-#include "StationView.h"
+#include "core/DateTime.h"
+#include "station/StationView.h"
 
 #include <functional>
 #include <string>

@@ -1,18 +1,18 @@
 // kestrune-station: the station without a window. It runs the pass sequencer once a second
 // from the window program's settings and logs what the window would show.
 
-#include "EventWait.h"
-#include "Executable.h"
-#include "InstanceLock.h"
-#include "LogStream.h"
-#include "ModuleLoader.h"
-#include "ProgramOptions.h"
-#include "RegistryFile.h"
-#include "ServiceNotify.h"
-#include "Station.h"
-#include "StationLog.h"
-#include "SystemClock.h"
-#include "SystemLocale.h"
+#include "app/ProgramOptions.h"
+#include "platform/linux/EventWait.h"
+#include "platform/linux/Executable.h"
+#include "platform/linux/InstanceLock.h"
+#include "platform/linux/LogStream.h"
+#include "platform/linux/ModuleLoader.h"
+#include "platform/linux/RegistryFile.h"
+#include "platform/linux/ServiceNotify.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/linux/SystemLocale.h"
+#include "station/Station.h"
+#include "station/StationLog.h"
 
 #include <iostream>
 #include <optional>

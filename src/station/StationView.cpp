@@ -1,6 +1,6 @@
-#include "StationView.h"
+#include "station/StationView.h"
 
-#include "PassLine.h"
+#include "core/PassLine.h"
 
 #include <cstdio>
 

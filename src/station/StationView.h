@@ -2,7 +2,7 @@
 // The headless station's stand-in for the window: it turns everything the window would show
 // into log lines, one per change, and keeps the timer's state for the station's loop.
 
-#include "Program.h"
+#include "app/Program.h"
 
 #include <functional>
 #include <optional>

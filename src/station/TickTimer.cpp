@@ -1,4 +1,4 @@
-#include "TickTimer.h"
+#include "station/TickTimer.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // on, it waits on a clock that follows no step of the wall clock, so that NTP setting the clock
 // back at boot never freezes the ticking for the length of the step.
 
-#include "DateTime.h"
+#include "core/DateTime.h"
 
 #include <optional>
 

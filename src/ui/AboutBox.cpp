@@ -1,6 +1,6 @@
-#include "AboutBox.h"
+#include "ui/AboutBox.h"
 
-#include "Executable.h"
+#include "platform/linux/Executable.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -3,7 +3,7 @@
 // block of the program's own executable each time the box is shown. The web-site line opens the
 // site in the user's browser when clicked.
 
-#include "VersionInfoReader.h"
+#include "platform/linux/VersionInfoReader.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "AddSatelliteDialog.h"
+#include "ui/AddSatelliteDialog.h"
 
-#include "FormMain.h"
-#include "SatelliteList.h"
+#include "core/SatelliteList.h"
+#include "ui/FormMain.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

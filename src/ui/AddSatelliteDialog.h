@@ -2,8 +2,8 @@
 // "Add satellite...": the names of the element sets in the current folder, each with its
 // catalog number and the age of its set, filtered as the user types.
 
-#include "DateTime.h"
-#include "TleCatalog.h"
+#include "core/DateTime.h"
+#include "qmrsatlib/TleCatalog.h"
 
 #include <QDialog>
 

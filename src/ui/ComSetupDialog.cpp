@@ -1,6 +1,6 @@
-#include "ComSetupDialog.h"
+#include "ui/ComSetupDialog.h"
 
-#include "FormMain.h"
+#include "ui/FormMain.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 // The port setup dialog ("Setup"): six drop-down lists for the port name, baud rate, data
 // bits, stop bits, parity and flow control, with OK and Cancel.
 
-#include "ComSetup.h"
+#include "serial/ComSetup.h"
 
 #include <QDialog>
 

@@ -1,14 +1,14 @@
-#include "FormMain.h"
+#include "ui/FormMain.h"
 
-#include "AboutBox.h"
-#include "AddSatelliteDialog.h"
-#include "ComSetupDialog.h"
-#include "Executable.h"
-#include "Led.h"
-#include "ListDelegates.h"
-#include "PersistedControls.h"
-#include "SatelliteList.h"
-#include "SystemLocale.h"
+#include "core/SatelliteList.h"
+#include "platform/linux/Executable.h"
+#include "platform/linux/SystemLocale.h"
+#include "ui/AboutBox.h"
+#include "ui/AddSatelliteDialog.h"
+#include "ui/ComSetupDialog.h"
+#include "ui/Led.h"
+#include "ui/ListDelegates.h"
+#include "ui/PersistedControls.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,9 +3,9 @@
 // timer) over the program core. Its handlers are a few lines each that call the core; what the
 // core shows arrives through IProgramView.
 
-#include "Program.h"
-#include "TleCatalog.h"
-#include "VersionInfoReader.h"
+#include "app/Program.h"
+#include "platform/linux/VersionInfoReader.h"
+#include "qmrsatlib/TleCatalog.h"
 
 #include <QFont>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "Led.h"
+#include "ui/Led.h"
 
 #include <QPainter>
 #include <QRegion>

@@ -4,7 +4,7 @@
 // lit lamp, with the picture's pure-green pixels in the lamp's colour and everything clipped to
 // a circle.
 
-#include "PassSequencer.h"
+#include "core/PassSequencer.h"
 
 #include <QImage>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "ListDelegates.h"
+#include "ui/ListDelegates.h"
 
-#include "PassLine.h"
-#include "SatelliteList.h"
+#include "core/PassLine.h"
+#include "core/SatelliteList.h"
 
 #include <QLineEdit>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 // How the satellite grid's cells are edited and how the pass list's rows are drawn.
 
-#include "LocaleInfo.h"
+#include "core/LocaleInfo.h"
 
 #include <QColor>
 #include <QStyledItemDelegate>

@@ -1,21 +1,21 @@
 // Kestrune: the window. The tracking server starts first and stops last; the window owns the
 // rest for the whole run.
 
-#include "CurlDownloader.h"
-#include "DebugTrace.h"
-#include "EventWait.h"
-#include "Executable.h"
-#include "FormMain.h"
-#include "GuiDispatcher.h"
-#include "ModuleLoader.h"
-#include "ProgramOptions.h"
-#include "RegistryFile.h"
-#include "RigctlTransport.h"
-#include "SerialDeviceFactory.h"
-#include "ShellProcess.h"
-#include "SystemClock.h"
-#include "SystemLocale.h"
-#include "TrackingDriver.h"
+#include "app/ProgramOptions.h"
+#include "platform/linux/CurlDownloader.h"
+#include "platform/linux/EventWait.h"
+#include "platform/linux/Executable.h"
+#include "platform/linux/ModuleLoader.h"
+#include "platform/linux/RegistryFile.h"
+#include "platform/linux/RigctlTransport.h"
+#include "platform/linux/SerialDeviceFactory.h"
+#include "platform/linux/ShellProcess.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/linux/SystemLocale.h"
+#include "serial/DebugTrace.h"
+#include "serial/GuiDispatcher.h"
+#include "ui/FormMain.h"
+#include "ui/TrackingDriver.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
                                           RigctlTransport,
                                           downloads,
                                           [module] { return ConnectSatellites(module); },
-                                          module.parent_path().string(),
+                                          module,
                                           ScheduleFilePath()};
 
     int status = 0;

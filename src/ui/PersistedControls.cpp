@@ -1,4 +1,4 @@
-#include "PersistedControls.h"
+#include "ui/PersistedControls.h"
 
 namespace kestrune {
 

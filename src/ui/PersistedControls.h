@@ -3,7 +3,7 @@
 // (TqmrComboBox) and a check box whose state is (TqmrCheckBox). Each reads its value when the
 // window has finished loading it (Loaded) and writes it when it is destroyed.
 
-#include "PersistedControl.h"
+#include "settings/PersistedControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "TrackingDriver.h"
+#include "ui/TrackingDriver.h"
 
 #include <QSocketNotifier>
 

@@ -2,7 +2,7 @@
 // Serves the tracking socket from Qt's event loop: a notifier for each descriptor the server
 // wants watched, renewed after every call that may change them.
 
-#include "TrackingSocketServer.h"
+#include "platform/linux/TrackingSocketServer.h"
 
 #include <QObject>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "DateTime.h"
+#include "core/DateTime.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "ElementRefresh.h"
+#include "core/ElementRefresh.h"
 
-#include "FakeClock.h"
-#include "FakeDownloader.h"
-#include "TempDir.h"
+#include "support/FakeClock.h"
+#include "support/FakeDownloader.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <filesystem>

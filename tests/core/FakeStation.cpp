@@ -1,4 +1,4 @@
-#include "FakeStation.h"
+#include "core/FakeStation.h"
 
 #include <cmath>
 #include <stdexcept>

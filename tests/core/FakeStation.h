@@ -2,10 +2,10 @@
 // A whole station without a window: the core's objects wired to fakes that record everything
 // the window, the serial port and the tracking server are asked to do.
 
-#include "FakeClock.h"
-#include "FakeSatellites.h"
-#include "FakeTrackingServer.h"
-#include "PassSequencer.h"
+#include "core/PassSequencer.h"
+#include "support/FakeClock.h"
+#include "support/FakeSatellites.h"
+#include "support/FakeTrackingServer.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "LocaleInfo.h"
+#include "core/LocaleInfo.h"
 
 #include <gtest/gtest.h>
 

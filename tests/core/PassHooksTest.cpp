@@ -1,8 +1,8 @@
-#include "PassHooks.h"
+#include "core/PassHooks.h"
 
-#include "CommaText.h"
-#include "FakeProcesses.h"
-#include "FakeStation.h"
+#include "core/CommaText.h"
+#include "core/FakeStation.h"
+#include "support/FakeProcesses.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PassLine.h"
+#include "core/PassLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CommaText.h"
-#include "FakeStation.h"
-#include "SatelliteList.h"
+#include "core/CommaText.h"
+#include "core/FakeStation.h"
+#include "core/SatelliteList.h"
 
 #include <gtest/gtest.h>
 

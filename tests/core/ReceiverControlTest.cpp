@@ -1,6 +1,6 @@
-#include "FakeRigTransport.h"
-#include "FakeStation.h"
-#include "RigctlTuner.h"
+#include "core/FakeStation.h"
+#include "core/RigctlTuner.h"
+#include "support/FakeRigTransport.h"
 
 #include <gtest/gtest.h>
 

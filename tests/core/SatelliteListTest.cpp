@@ -1,4 +1,4 @@
-#include "SatelliteList.h"
+#include "core/SatelliteList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ScheduleBuilder.h"
+#include "core/ScheduleBuilder.h"
 
-#include "CommaText.h"
-#include "FakeClock.h"
-#include "FakeSatellites.h"
-#include "PassLine.h"
-#include "TempDir.h"
+#include "core/CommaText.h"
+#include "core/PassLine.h"
+#include "support/FakeClock.h"
+#include "support/FakeSatellites.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

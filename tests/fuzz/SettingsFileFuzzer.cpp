@@ -3,8 +3,8 @@
 // succeed, everything readable before it must still be there after it unchanged, the new file
 // must parse cleanly, and a file that did not parse must have been kept beside it.
 
-#include "RegFileFormat.h"
-#include "RegistryFile.h"
+#include "platform/linux/RegistryFile.h"
+#include "settings/RegFileFormat.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // are valid and computes passes for the name on the input's first line and for a fixed name.
 // Every answer must succeed, and every pass line must have the pass line's layout.
 
-#include "CommaText.h"
-#include "DateTime.h"
-#include "QmrSatellites.h"
+#include "core/CommaText.h"
+#include "core/DateTime.h"
+#include "qmrsatlib/QmrSatellites.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // item's data, once for every change of the item. The fuzzed client gets only well-formed
 // answers, no more than two for each line it sends, and nothing once it has been closed.
 
-#include "TrackingProtocol.h"
+#include "core/TrackingProtocol.h"
 
 #include <algorithm>
 #include <cstdio>

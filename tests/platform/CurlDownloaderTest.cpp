@@ -1,12 +1,12 @@
 // Element sets fetched from a local HTTP server that the test starts: a good file, one cut
 // short, garbage, a redirect, a missing file, one too big, and the refresh putting them in place.
 
-#include "CurlDownloader.h"
+#include "platform/linux/CurlDownloader.h"
 
-#include "FakeClock.h"
-#include "LoopbackServer.h"
-#include "TempDir.h"
-#include "Tle.h"
+#include "platform/LoopbackServer.h"
+#include "qmrsatlib/Tle.h"
+#include "support/FakeClock.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "ModuleLoader.h"
+#include "platform/linux/ModuleLoader.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

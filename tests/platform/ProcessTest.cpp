@@ -1,8 +1,8 @@
 // The station's process-level guards: a log that nobody reads, a second copy, the journal.
 
-#include "InstanceLock.h"
-#include "LogStream.h"
-#include "TempDir.h"
+#include "platform/linux/InstanceLock.h"
+#include "platform/linux/LogStream.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <fcntl.h>

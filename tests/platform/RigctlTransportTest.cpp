@@ -1,9 +1,9 @@
 // The rig-control connection against servers on 127.0.0.1 that the tests start: one that
 // answers and records, one that never answers, one that closes every connection.
 
-#include "RigctlTransport.h"
+#include "platform/linux/RigctlTransport.h"
 
-#include "LoopbackServer.h"
+#include "platform/LoopbackServer.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Pass commands as real shell processes: their environment, output, failures and process groups,
 // and the pass hooks driving them on a fake clock.
 
-#include "ShellProcess.h"
+#include "platform/linux/ShellProcess.h"
 
-#include "FakeClock.h"
-#include "PassHooks.h"
-#include "TempDir.h"
+#include "core/PassHooks.h"
+#include "support/FakeClock.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <csignal>

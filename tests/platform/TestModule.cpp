@@ -1,6 +1,6 @@
 // A stand-in orbit component: hands out an object whose version text counts the live objects,
 // so a test sees that the program's wrapper releases what it was given.
-#include "Satellites.h"
+#include "core/Satellites.h"
 
 using namespace kestrune;
 

@@ -1,7 +1,7 @@
-#include "Executable.h"
-#include "TempDir.h"
-#include "VersionBlock.h"
-#include "VersionInfoReader.h"
+#include "platform/linux/Executable.h"
+#include "platform/linux/VersionInfoReader.h"
+#include "support/TempDir.h"
+#include "version/VersionBlock.h"
 
 #include <array>
 #include <filesystem>

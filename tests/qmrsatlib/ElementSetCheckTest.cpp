@@ -1,6 +1,6 @@
-#include "ElementSetCheck.h"
+#include "qmrsatlib/ElementSetCheck.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The passes against an independent predictor (Skyfield on python-sgp4): same element sets,
 // 2 degree threshold, Edinburgh and Sydney, three days.
-#include "CommaText.h"
-#include "DateTime.h"
-#include "PassFinder.h"
-#include "QmrSatellites.h"
-#include "TempDir.h"
-#include "TleCatalog.h"
+#include "core/CommaText.h"
+#include "core/DateTime.h"
+#include "qmrsatlib/PassFinder.h"
+#include "qmrsatlib/QmrSatellites.h"
+#include "qmrsatlib/TleCatalog.h"
+#include "support/TempDir.h"
 
 #include <cmath>
 #include <fstream>

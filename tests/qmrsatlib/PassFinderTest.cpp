@@ -1,10 +1,10 @@
 // The pass search against a plain scan: elevations every 10 s, crossings refined by bisection.
 // Stations from the equator to high latitudes; low, low-inclination, Molniya-type and
 // geostationary orbits; two thresholds.
-#include "PassFinder.h"
+#include "qmrsatlib/PassFinder.h"
 
-#include "TempDir.h"
-#include "TleCatalog.h"
+#include "qmrsatlib/TleCatalog.h"
+#include "support/TempDir.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

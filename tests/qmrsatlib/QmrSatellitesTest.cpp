@@ -1,11 +1,11 @@
 // The component through its interface: data folder, pass lines, windows, odd orbits, the entry
 // point, and the module as the program loads it.
-#include "QmrSatellites.h"
+#include "qmrsatlib/QmrSatellites.h"
 
-#include "CommaText.h"
-#include "Sgp4.h"
-#include "TempDir.h"
-#include "Tle.h"
+#include "core/CommaText.h"
+#include "qmrsatlib/Sgp4.h"
+#include "qmrsatlib/Tle.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Regenerates the published SGP4 verification output (Vallado et al., AIAA 2006-6753) and
 // compares every row, and that the cases that fail do so with the same error at the same time.
-#include "Sgp4.h"
+#include "qmrsatlib/Sgp4.h"
 
-#include "Tle.h"
+#include "qmrsatlib/Tle.h"
 
 #include <cmath>
 #include <fstream>

@@ -1,7 +1,7 @@
 // The element sets of a data folder: which files count, which set wins, how names are found.
-#include "TleCatalog.h"
+#include "qmrsatlib/TleCatalog.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <filesystem>

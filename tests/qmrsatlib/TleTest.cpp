@@ -1,7 +1,7 @@
 // Reading element sets: the line format, its checksums and the quirks of real files.
-#include "Tle.h"
+#include "qmrsatlib/Tle.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

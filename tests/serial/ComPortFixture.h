@@ -1,9 +1,9 @@
 #pragma once
 // A port on the fake device, with a hand-driven dispatcher and a recording trace.
 
-#include "ComPort.h"
-#include "FakeSerialDevice.h"
-#include "MemoryRegistry.h"
+#include "serial/ComPort.h"
+#include "settings/MemoryRegistry.h"
+#include "support/FakeSerialDevice.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ComPortFixture.h"
+#include "serial/ComPortFixture.h"
 
 #include <cerrno>
 

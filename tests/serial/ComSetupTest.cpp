@@ -1,7 +1,7 @@
-#include "ComSetup.h"
+#include "serial/ComSetup.h"
 
-#include "ComPortFixture.h"
-#include "Registry.h"
+#include "serial/ComPortFixture.h"
+#include "settings/Registry.h"
 
 #include <functional>
 

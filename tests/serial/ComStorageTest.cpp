@@ -1,6 +1,6 @@
-#include "ComPortFixture.h"
-#include "Registry.h"
-#include "RegistryTree.h"
+#include "serial/ComPortFixture.h"
+#include "settings/Registry.h"
+#include "settings/RegistryTree.h"
 
 #include <map>
 

@@ -1,10 +1,10 @@
-#include "ComPort.h"
-#include "FakeClock.h"
-#include "LoopDevice.h"
-#include "MemoryRegistry.h"
-#include "SerialDeviceFactory.h"
-#include "SpyDevice.h"
-#include "TempDir.h"
+#include "platform/linux/SerialDeviceFactory.h"
+#include "serial/ComPort.h"
+#include "serial/LoopDevice.h"
+#include "serial/SpyDevice.h"
+#include "settings/MemoryRegistry.h"
+#include "support/FakeClock.h"
+#include "support/TempDir.h"
 
 #include <cerrno>
 #include <chrono>

@@ -2,10 +2,10 @@
 // Tests that run against both registries: the in-memory one, and the hive file in a temporary
 // folder, which Restart replaces by a fresh object over the same file, as a new run would.
 
-#include "MemoryRegistry.h"
-#include "RegistryFile.h"
-#include "RegistryVariables.h"
-#include "TempDir.h"
+#include "platform/linux/RegistryFile.h"
+#include "settings/MemoryRegistry.h"
+#include "settings/RegistryVariables.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <memory>

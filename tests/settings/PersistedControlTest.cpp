@@ -1,6 +1,6 @@
-#include "PersistedControl.h"
+#include "settings/PersistedControl.h"
 
-#include "MemoryRegistry.h"
+#include "settings/MemoryRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "RegistryFormInfo.h"
+#include "settings/RegistryFormInfo.h"
 
-#include "MemoryRegistry.h"
+#include "settings/MemoryRegistry.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "HiveFixture.h"
+#include "settings/HiveFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "RegistryVariables.h"
+#include "settings/RegistryVariables.h"
 
-#include "HiveFixture.h"
+#include "settings/HiveFixture.h"
 
 #include <gtest/gtest.h>
 

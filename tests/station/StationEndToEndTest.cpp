@@ -3,21 +3,21 @@
 // begins. The station's location is chosen so that the satellite, NOAA 19 from the bundled
 // element sets, grazes 15 degrees of elevation for about half a minute.
 
-#include "ComPort.h"
-#include "CommaText.h"
-#include "DebugTrace.h"
-#include "GuiDispatcher.h"
-#include "Observer.h"
-#include "PassLine.h"
-#include "QmrSatellites.h"
-#include "ReceiverControl.h"
-#include "RegistryFile.h"
-#include "RegistryVariables.h"
-#include "SatelliteList.h"
-#include "SerialDeviceFactory.h"
-#include "SystemClock.h"
-#include "TempDir.h"
-#include "TleCatalog.h"
+#include "core/CommaText.h"
+#include "core/PassLine.h"
+#include "core/ReceiverControl.h"
+#include "core/SatelliteList.h"
+#include "platform/linux/RegistryFile.h"
+#include "platform/linux/SerialDeviceFactory.h"
+#include "platform/linux/SystemClock.h"
+#include "qmrsatlib/Observer.h"
+#include "qmrsatlib/QmrSatellites.h"
+#include "qmrsatlib/TleCatalog.h"
+#include "serial/ComPort.h"
+#include "serial/DebugTrace.h"
+#include "serial/GuiDispatcher.h"
+#include "settings/RegistryVariables.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "FakeClock.h"
-#include "RebuildPlan.h"
-#include "StationLog.h"
-#include "TempDir.h"
-#include "TickTimer.h"
+#include "station/RebuildPlan.h"
+#include "station/StationLog.h"
+#include "station/TickTimer.h"
+#include "support/FakeClock.h"
+#include "support/TempDir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

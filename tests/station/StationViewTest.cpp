@@ -1,7 +1,7 @@
-#include "StationView.h"
+#include "station/StationView.h"
 
-#include "FakeClock.h"
-#include "StationLog.h"
+#include "station/StationLog.h"
+#include "support/FakeClock.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

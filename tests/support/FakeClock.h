@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DateTime.h"
-#include "ReceiverControl.h"
+#include "core/DateTime.h"
+#include "core/ReceiverControl.h"
 
 namespace kestrune::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 // A downloader that fetches nothing: it records every URL and answers from a table.
 
-#include "ElementRefresh.h"
+#include "core/ElementRefresh.h"
 
 #include <map>
 #include <string>

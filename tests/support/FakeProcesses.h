@@ -2,7 +2,7 @@
 // A process launcher that starts nothing: it records every command with its environment and
 // hands out processes that run until the test ends them.
 
-#include "PassHooks.h"
+#include "core/PassHooks.h"
 
 #include <memory>
 #include <stdexcept>

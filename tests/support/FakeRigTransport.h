@@ -1,7 +1,7 @@
 #pragma once
 // A rig-control connection that records every line sent and answers from a script.
 
-#include "RigctlTuner.h"
+#include "core/RigctlTuner.h"
 
 #include <string>
 #include <vector>

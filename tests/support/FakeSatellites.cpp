@@ -1,4 +1,4 @@
-#include "FakeSatellites.h"
+#include "support/FakeSatellites.h"
 
 namespace kestrune::test {
 

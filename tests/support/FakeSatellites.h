@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Satellites.h"
+#include "core/Satellites.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrackingServer.h"
+#include "core/TrackingServer.h"
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 // Runs the real kestrune-predict with its real component on the bundled element sets.
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

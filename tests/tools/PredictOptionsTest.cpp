@@ -1,4 +1,4 @@
-#include "PredictOptions.h"
+#include "tools/PredictOptions.h"
 
 #include <gtest/gtest.h>
 

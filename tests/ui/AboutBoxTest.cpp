@@ -1,7 +1,7 @@
-#include "AboutBox.h"
+#include "ui/AboutBox.h"
 
-#include "TempDir.h"
-#include "VersionBlock.h"
+#include "support/TempDir.h"
+#include "version/VersionBlock.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,21 +1,21 @@
 // The main window over the program core, with an in-memory registry, a fake orbit component,
 // a clock the test moves, and the port on a spied loop-back device.
 
-#include "FormMain.h"
+#include "ui/FormMain.h"
 
-#include "ComPort.h"
-#include "DebugTrace.h"
-#include "FakeClock.h"
-#include "FakeDownloader.h"
-#include "FakeProcesses.h"
-#include "FakeRigTransport.h"
-#include "FakeSatellites.h"
-#include "FakeTrackingServer.h"
-#include "GuiDispatcher.h"
-#include "Led.h"
-#include "MemoryRegistry.h"
-#include "SerialDeviceFactory.h"
-#include "TempDir.h"
+#include "platform/linux/SerialDeviceFactory.h"
+#include "serial/ComPort.h"
+#include "serial/DebugTrace.h"
+#include "serial/GuiDispatcher.h"
+#include "settings/MemoryRegistry.h"
+#include "support/FakeClock.h"
+#include "support/FakeDownloader.h"
+#include "support/FakeProcesses.h"
+#include "support/FakeRigTransport.h"
+#include "support/FakeSatellites.h"
+#include "support/FakeTrackingServer.h"
+#include "support/TempDir.h"
+#include "ui/Led.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -86,7 +86,7 @@ protected:
                                               },
                                               Downloads,
                                               [this] { return test::WrapFake(Component); },
-                                              "/opt/kestrune",
+                                              "/opt/kestrune/QmrSatLib.so",
                                               Dir.Path() / "Schedule.txt"};
         TFormMainServices services;
         services.ShowBox = [this](QWidget*, const QString& text, bool error) {

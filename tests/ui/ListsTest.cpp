@@ -1,10 +1,10 @@
 // What the widgets add to the satellite list's and the pass list's logic: the grid's editor,
 // the pass list's drawing, and the port setup dialog's lists.
 
-#include "ComSetupDialog.h"
-#include "ListDelegates.h"
-#include "MemoryRegistry.h"
-#include "SatelliteList.h"
+#include "core/SatelliteList.h"
+#include "settings/MemoryRegistry.h"
+#include "ui/ComSetupDialog.h"
+#include "ui/ListDelegates.h"
 
 #include <QComboBox>
 #include <QLineEdit>

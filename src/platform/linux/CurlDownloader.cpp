@@ -1,4 +1,4 @@
-#include "CurlDownloader.h"
+#include "platform/linux/CurlDownloader.h"
 
 #include <stdexcept>
 

@@ -3,7 +3,7 @@
 // looks at them is never held up: http and https only (redirects included), at most
 // MaxElementFileBytes, and given up when too slow.
 
-#include "ElementRefresh.h"
+#include "core/ElementRefresh.h"
 
 #include <curl/curl.h>
 

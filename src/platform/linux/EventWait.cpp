@@ -1,4 +1,4 @@
-#include "EventWait.h"
+#include "platform/linux/EventWait.h"
 
 #include <cerrno>
 #include <cstdint>

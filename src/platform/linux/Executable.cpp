@@ -1,4 +1,4 @@
-#include "Executable.h"
+#include "platform/linux/Executable.h"
 
 #include <cstdlib>
 #include <pwd.h>

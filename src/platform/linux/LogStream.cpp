@@ -1,4 +1,4 @@
-#include "LogStream.h"
+#include "platform/linux/LogStream.h"
 
 #include <cstdio>
 #include <cstdlib>

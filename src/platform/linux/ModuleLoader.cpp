@@ -1,12 +1,15 @@
-#include "ModuleLoader.h"
+#include "platform/linux/ModuleLoader.h"
 
-#include "Executable.h"
+#include "platform/linux/Executable.h"
 
 #include <dlfcn.h>
 
 namespace kestrune {
 
 namespace {
+
+// The component's file on Linux.
+constexpr const char* SatellitesModuleName = "QmrSatLib.so";
 
 std::string LastDlError() {
     const char* text = dlerror();

@@ -1,9 +1,9 @@
-#include "RegistryFile.h"
+#include "platform/linux/RegistryFile.h"
 
-#include "DateTime.h"
-#include "Executable.h"
-#include "RegFileFormat.h"
-#include "UniqueFd.h"
+#include "core/DateTime.h"
+#include "platform/linux/Executable.h"
+#include "platform/linux/UniqueFd.h"
+#include "settings/RegFileFormat.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -5,8 +5,8 @@
 // values lose neither). HKEY_LOCAL_MACHINE holds only the read-only key
 // "HARDWARE\DEVICEMAP\SERIALCOMM", made afresh from sysfs each time a key of it is opened.
 
-#include "MemoryRegistry.h"
-#include "SerialCommKey.h"
+#include "platform/linux/SerialCommKey.h"
+#include "settings/MemoryRegistry.h"
 
 #include <filesystem>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "RigctlTransport.h"
+#include "platform/linux/RigctlTransport.h"
 
 #include <cerrno>
 #include <cstring>

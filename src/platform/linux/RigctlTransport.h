@@ -2,8 +2,8 @@
 // A TCP connection to a rig-control server (rigctld or an SDR program serving its protocol),
 // made when first needed, never blocking longer than the time each exchange is given.
 
-#include "RigctlTuner.h"
-#include "UniqueFd.h"
+#include "core/RigctlTuner.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <chrono>
 #include <memory>

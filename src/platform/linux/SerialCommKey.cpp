@@ -1,4 +1,4 @@
-#include "SerialCommKey.h"
+#include "platform/linux/SerialCommKey.h"
 
 #include <algorithm>
 #include <fstream>

@@ -2,7 +2,7 @@
 // The machine's serial ports, as the key HKEY_LOCAL_MACHINE "HARDWARE\DEVICEMAP\SERIALCOMM"
 // shows them on Windows, found in the sysfs tty class folder.
 
-#include "RegistryTree.h"
+#include "settings/RegistryTree.h"
 
 #include <filesystem>
 #include <string>

@@ -1,8 +1,8 @@
-#include "SerialDeviceFactory.h"
+#include "platform/linux/SerialDeviceFactory.h"
 
-#include "LoopDevice.h"
-#include "SpyDevice.h"
-#include "TermiosDevice.h"
+#include "platform/linux/TermiosDevice.h"
+#include "serial/LoopDevice.h"
+#include "serial/SpyDevice.h"
 
 #include <cerrno>
 #include <string_view>

@@ -2,8 +2,8 @@
 // Opens serial devices by port name on Linux: "ttyUSB0" is /dev/ttyUSB0, a name starting with
 // "/" is a path, "loop://" is the loopback device and "spy://NAME?file=PATH" logs the port NAME.
 
-#include "DateTime.h"
-#include "SerialDevice.h"
+#include "core/DateTime.h"
+#include "serial/SerialDevice.h"
 
 namespace kestrune {
 

@@ -1,4 +1,4 @@
-#include "ShellProcess.h"
+#include "platform/linux/ShellProcess.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,8 +3,8 @@
 // ended as a whole, with standard input from /dev/null and standard output and error read
 // through one pipe that never blocks the reader.
 
-#include "PassHooks.h"
-#include "UniqueFd.h"
+#include "core/PassHooks.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <sys/types.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The system's clock, and sleeping on the calling thread.
 
-#include "DateTime.h"
-#include "ReceiverControl.h"
+#include "core/DateTime.h"
+#include "core/ReceiverControl.h"
 
 namespace kestrune {
 

@@ -1,4 +1,4 @@
-#include "SystemLocale.h"
+#include "platform/linux/SystemLocale.h"
 
 #include <cstring>
 #include <iconv.h>

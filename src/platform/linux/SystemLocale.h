@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LocaleInfo.h"
+#include "core/LocaleInfo.h"
 
 namespace kestrune {
 

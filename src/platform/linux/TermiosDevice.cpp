@@ -1,8 +1,8 @@
 // Only the kernel's own termios2 structure is used here (<asm/termbits.h>), never the C
 // library's <termios.h>, whose struct termios has the same name and another layout.
-#include "TermiosDevice.h"
+#include "platform/linux/TermiosDevice.h"
 
-#include "UniqueFd.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <asm/termbits.h>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 // A serial device on a Linux terminal device (a UART, a USB adapter, a pseudo-terminal).
 
-#include "SerialDevice.h"
+#include "serial/SerialDevice.h"
 
 #include <atomic>
 #include <memory>

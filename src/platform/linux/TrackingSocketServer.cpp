@@ -1,6 +1,6 @@
-#include "TrackingSocketServer.h"
+#include "platform/linux/TrackingSocketServer.h"
 
-#include "UniqueFd.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdlib>

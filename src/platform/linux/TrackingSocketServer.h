@@ -4,9 +4,9 @@
 // and has no thread of its own: whoever drives it watches Watches() and calls Service(), or
 // lets Poll()/ServeFor() do both.
 
-#include "LocaleInfo.h"
-#include "TrackingProtocol.h"
-#include "TrackingServer.h"
+#include "core/LocaleInfo.h"
+#include "core/TrackingProtocol.h"
+#include "core/TrackingServer.h"
 
 #include <chrono>
 #include <cstddef>

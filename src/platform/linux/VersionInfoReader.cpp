@@ -1,8 +1,8 @@
-#include "VersionInfoReader.h"
+#include "platform/linux/VersionInfoReader.h"
 
-#include "Executable.h"
-#include "Registry.h"
-#include "VersionBlock.h"
+#include "platform/linux/Executable.h"
+#include "settings/Registry.h"
+#include "version/VersionBlock.h"
 
 #include <algorithm>
 #include <array>

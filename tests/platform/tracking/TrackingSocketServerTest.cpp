@@ -1,6 +1,6 @@
-#include "TrackingSocketServer.h"
+#include "platform/linux/TrackingSocketServer.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // The command line of the window and of the headless station: --help, --version and the
 // demonstration clock, as --option VALUE or --option=VALUE.
 
-#include "DateTime.h"
+#include "core/DateTime.h"
 
 #include <functional>
 #include <getopt.h>

@@ -2,7 +2,7 @@
 // The settings file's text: the Windows .reg export format ("Windows Registry Editor Version
 // 5.00"), one section per key, one line per value.
 
-#include "RegistryTree.h"
+#include "settings/RegistryTree.h"
 
 #include <string>
 #include <string_view>

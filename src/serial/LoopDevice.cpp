@@ -1,4 +1,4 @@
-#include "LoopDevice.h"
+#include "serial/LoopDevice.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 //
 //   kestrune_version_block_tool --output FILE.cpp --version 1.2.3[.4] [--string NAME VALUE]...
 
-#include "VersionBlock.h"
+#include "version/VersionBlock.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,5 +1,5 @@
 // The kernel's terminal constants, without the C library's <termios.h>.
-#include "TermiosDevice.h"
+#include "platform/linux/TermiosDevice.h"
 
 #include <asm/termbits.h>
 #include <cerrno>

@@ -4,8 +4,8 @@
 //   2026-12-08T05:50:01.123Z WRITE "F0"
 //   2026-12-08T05:50:02.004Z RTS 1
 
-#include "DateTime.h"
-#include "SerialDevice.h"
+#include "core/DateTime.h"
+#include "serial/SerialDevice.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "SerialCommKey.h"
+#include "platform/linux/SerialCommKey.h"
 
-#include "RegistryFile.h"
-#include "TempDir.h"
+#include "platform/linux/RegistryFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "FakeSerialDevice.h"
+#include "support/FakeSerialDevice.h"
 
 #include <algorithm>
 #include <cerrno>

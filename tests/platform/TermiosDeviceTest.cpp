@@ -1,10 +1,10 @@
-#include "TermiosDevice.h"
+#include "platform/linux/TermiosDevice.h"
 
-#include "ComPort.h"
-#include "MemoryRegistry.h"
-#include "PseudoTerminal.h"
-#include "SerialDeviceFactory.h"
-#include "SystemClock.h"
+#include "platform/PseudoTerminal.h"
+#include "platform/linux/SerialDeviceFactory.h"
+#include "platform/linux/SystemClock.h"
+#include "serial/ComPort.h"
+#include "settings/MemoryRegistry.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "TrackingProtocol.h"
+#include "core/TrackingProtocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TrackingProtocol.h"
+#include "core/TrackingProtocol.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Reads the terminal side's settings with the kernel's termios2, which the C library's
 // <termios.h> (pulled in by <pty.h>) would clash with; hence a file of its own.
-#include "PseudoTerminal.h"
+#include "platform/PseudoTerminal.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

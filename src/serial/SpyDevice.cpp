@@ -1,4 +1,4 @@
-#include "SpyDevice.h"
+#include "serial/SpyDevice.h"
 
 #include <cerrno>
 

@@ -1,6 +1,6 @@
-#include "RegFileFormat.h"
+#include "settings/RegFileFormat.h"
 
-#include "Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <charconv>

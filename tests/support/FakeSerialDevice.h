@@ -3,7 +3,7 @@
 // stands for the machine: which ports exist, what the lines and queues show, which calls fail;
 // the devices it opens write their calls into its log.
 
-#include "SerialDevice.h"
+#include "serial/SerialDevice.h"
 
 #include <condition_variable>
 #include <cstdint>

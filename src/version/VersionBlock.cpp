@@ -1,6 +1,6 @@
-#include "VersionBlock.h"
+#include "version/VersionBlock.h"
 
-#include "Registry.h"
+#include "settings/Registry.h"
 
 #include <algorithm>
 #include <charconv>

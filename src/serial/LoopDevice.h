@@ -2,7 +2,7 @@
 // The device behind the port name "loop://": what is written can be read back, RTS is wired to
 // CTS and DTR to DSR, and every call succeeds. For trying the program without hardware.
 
-#include "SerialDevice.h"
+#include "serial/SerialDevice.h"
 
 #include <condition_variable>
 #include <mutex>

@@ -1,8 +1,8 @@
-#include "RegistryFile.h"
+#include "platform/linux/RegistryFile.h"
 
-#include "RegFileFormat.h"
-#include "RegistryVariables.h"
-#include "TempDir.h"
+#include "settings/RegFileFormat.h"
+#include "settings/RegistryVariables.h"
+#include "support/TempDir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
