@@ -131,7 +131,11 @@ class TProgram::TPortAdapter final : public IReceiverPort {
 public:
     explicit TPortAdapter(TProgram& program) : FProgram(program) {}
     bool Connected() const override { return Port().Connected(); }
-    void WriteStr(const std::string& bytes) override { Port().WriteStr(bytes); }
+    void WriteStr(const std::string& bytes) override {
+        // A write cut short by the port's time-out failed: the receiver did not get the command.
+        if (static_cast<std::size_t>(Port().WriteStr(bytes)) < bytes.size())
+            throw EComPort(comerr::WriteFailed, Port().Port(), ETIMEDOUT);
+    }
     void SetRTSLine(bool high) override { Port().SetRTSLine(high); }
     void CloseAfterFailure() override {
         Guarded([&] { Port().SetRTSLine(false); });
@@ -352,8 +356,8 @@ void TProgram::ConnectComponent() {
 }
 
 bool TProgram::PortWanted() const {
-    const int type = FControls.ReceiverType & 0xFF;
-    return type != RxDde && type != RxRigctl;
+    const TReceiverTypeInfo* type = FindReceiverType(FControls.ReceiverType);
+    return type == nullptr || type->SerialPort;
 }
 
 void TProgram::OpenPort() {

@@ -4,7 +4,6 @@
 #include "core/Text.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <utility>
@@ -125,7 +124,8 @@ void TPassSequencer::Tick() {
         }
         break;
     }
-    FTracking.PublishTrackingString(FCurrentSatellite, FReceiver.ChannelFrequency() * 1'000'000);
+    FTracking.PublishTrackingString(FCurrentSatellite,
+                                    static_cast<double>(FReceiver.ChannelFrequencyHz()));
 }
 
 void TPassSequencer::TickIdle(TDateTime now) {
@@ -214,7 +214,7 @@ void TPassSequencer::NotifyReceptionStarted(int channelItem) {
     TReception reception;
     reception.Satellite = FCurrentSatellite;
     if (channelItem != 0)
-        reception.FrequencyHz = std::llround(FReceiver.ChannelFrequency() * 1'000'000);
+        reception.FrequencyHz = FReceiver.ChannelFrequencyHz();
     reception.Direction = PassDirection(FPassLine) == 'S' ? 'S' : 'N';
     reception.LengthS = FPassLength;
     reception.Start = PassStart(FPassLine);

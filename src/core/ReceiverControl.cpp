@@ -1,6 +1,6 @@
 #include "core/ReceiverControl.h"
 
-#include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace kestrune {
@@ -20,12 +20,34 @@ template <typename TBlock> void Guarded(TBlock block) {
 
 } // namespace
 
+const TReceiverTypeInfo* FindReceiverType(int index) {
+    const int type = index & 0xFF;
+    for (const TReceiverTypeInfo& info : ReceiverTypes) {
+        if (info.Type == type)
+            return &info;
+    }
+    return nullptr;
+}
+
+std::string MegahertzText(long long frequencyHz) {
+    // Hundredths of a megahertz, rounded: integers throughout, so no locale and no rounding
+    // of binary fractions shows.
+    const long long hundredths = (frequencyHz + 5'000) / 10'000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%02lld", hundredths / 100, hundredths % 100);
+    return text;
+}
+
 TReceiverControl::TReceiverControl(IReceiverView& view, IReceiverPort& port, ISleeper& sleeper,
                                    const TLocaleInfo& locale)
-    : FView(view), FPort(port), FSleeper(sleeper),
-      FLocale(locale), FItems{"Scan",      "0  137.20", "1  137.10", "2  137.40",
-                              "3  137.50", "4  137.62", "5  137.91", "6  137.30",
-                              "7  137.70", "8  137.80", "9  137.85"} {}
+    : FView(view), FPort(port), FSleeper(sleeper), FLocale(locale) {
+    // Each channel's item: its digit, two blanks and its frequency ("4  137.62").
+    FItems[0] = "Scan";
+    for (const TChannel& channel : Channels) {
+        FItems[static_cast<std::size_t>(channel.Number) + 1] =
+            std::to_string(channel.Number) + "  " + MegahertzText(channel.FrequencyHz);
+    }
+}
 
 const std::string& TReceiverControl::ItemText(int index) const {
     return FItems.at(static_cast<std::size_t>(index));
@@ -47,32 +69,27 @@ void TReceiverControl::SelectChannelItem(int index) {
 }
 
 void TReceiverControl::RadioGroupChannelClick() {
-    // Only the low byte of the type's index counts, so "no type" (-1) is 255: no command.
-    const int type = FView.ReceiverType() & 0xFF;
+    // "No type" sends no command.
+    const TReceiverTypeInfo* type = FindReceiverType(FView.ReceiverType());
     if (FChannelIndex == 0)
         HandleScanOrStandby(type);
     else if (FChannelIndex >= 1 && FChannelIndex < ChannelItemCount)
-        HandleChannel(type, FChannelIndex);
+        HandleChannel(type, Channels[static_cast<std::size_t>(FChannelIndex) - 1]);
     FHint = FView.ScanWhenIdle() ? "Select an RX channel"
                                  : "Select an RX channel\rStandby is channel 0";
     FView.ChannelSelectorChanged();
 }
 
-void TReceiverControl::HandleScanOrStandby(int type) {
+void TReceiverControl::HandleScanOrStandby(const TReceiverTypeInfo* type) {
     if (FView.ScanWhenIdle()) {
         Guarded([&] {
-            if (type == RxR139) {
-                SendCommand("FS");
-                FView.SetCaption("RX scanning...");
-            } else if (type == RxR2fx) {
-                FView.SetCaption("R2FX...");
-            } else if (type == RxRx2) {
-                SendCommand("S");
-                FView.SetCaption("RX scanning...");
-            }
+            if (type != nullptr && type->ScanCommand != nullptr)
+                SendCommand(type->ScanCommand);
+            if (type != nullptr && type->ScanCaption != nullptr)
+                FView.SetCaption(type->ScanCaption);
             FItems[0] = "Scan";
         });
-    } else if (type == RxR139 || type == RxR2fx || type == RxRx2) {
+    } else if (type != nullptr && type->Standby) {
         Guarded([&] {
             SendCommand("F0");
             FView.SetCaption("RX standby");
@@ -81,29 +98,29 @@ void TReceiverControl::HandleScanOrStandby(int type) {
     }
 }
 
-void TReceiverControl::HandleChannel(int type, int index) {
+void TReceiverControl::HandleChannel(const TReceiverTypeInfo* type, const TChannel& channel) {
     Guarded([&] {
-        const std::string& item = FItems[static_cast<std::size_t>(index)];
-        const std::string frequencyText = item.size() > 2 ? item.substr(2) : std::string();
-        // The items are the program's own texts and always carry a point, whatever the user's
-        // locale writes; reading them with the user's separator would make every channel 0 Hz.
-        try {
-            FChannelFrequency = StrToFloat(frequencyText, TLocaleInfo{});
-        } catch (const EConvertError&) {
-            FChannelFrequency = 0;
-        }
-        const int channel = index - 1;
-        if (type == RxR139 || type == RxRx2) {
-            SendCommand("F" + std::to_string(channel));
-            FView.SetCaption("RX channel " + std::to_string(channel));
-        } else if (type == RxRigctl) {
+        FChannelFrequencyHz = channel.FrequencyHz;
+        const std::string caption = "RX channel " + std::to_string(channel.Number);
+        switch (type != nullptr ? type->Channel : TChannelDriver::None) {
+        case TChannelDriver::None:
+            break;
+        case TChannelDriver::ChannelDigit:
+            SendCommand("F" + std::to_string(channel.Number));
+            FView.SetCaption(caption);
+            break;
+        case TChannelDriver::RigFrequency:
             if (FRig)
-                FRig->Tune(std::llround(FChannelFrequency * 1'000'000));
-            FView.SetCaption("RX channel " + std::to_string(channel));
-        } else if (type == RxR2fx) {
+                FRig->Tune(channel.FrequencyHz);
+            FView.SetCaption(caption);
+            break;
+        case TChannelDriver::FrequencyDigitsSlowly: {
+            // " 137.62" becomes the caption "R2FX  137.62MHz" and the command "C0376".
+            const std::string frequencyText = " " + MegahertzText(channel.FrequencyHz);
             FView.SetCaption("R2FX " + frequencyText + "MHz");
-            SendCommandSlowly(
-                "C0" + frequencyText.substr(std::min<std::size_t>(2, frequencyText.size()), 4));
+            SendCommandSlowly("C0" + frequencyText.substr(2, 4));
+            break;
+        }
         }
     });
 }
@@ -127,8 +144,8 @@ void TReceiverControl::SendCommandSlowly(const std::string& text) {
 
 void TReceiverControl::ComboBoxRxTypeChange() {
     // No port to set up for a receiver that needs none.
-    const int type = FView.ReceiverType() & 0xFF;
-    if (type != RxDde && type != RxRigctl)
+    const TReceiverTypeInfo* type = FindReceiverType(FView.ReceiverType());
+    if (type == nullptr || type->SerialPort)
         FView.ShowMessage("Please set up the COM port, and restart the program.");
 }
 

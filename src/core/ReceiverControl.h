@@ -13,6 +13,66 @@ namespace kestrune {
 // tuned over the network ("rigctl").
 enum TReceiverType : int { RxDde = 0, RxR139 = 1, RxR2fx = 2, RxRx2 = 3, RxRigctl = 4 };
 
+// How a receiver type is sent a channel.
+enum class TChannelDriver {
+    None,                 // nothing: another program listens to the tracking string
+    ChannelDigit,         // "F" and the channel's digit
+    FrequencyDigitsSlowly, // "C0" and the frequency's digits, one character every 250 ms
+    RigFrequency,         // the frequency, through the rig-control connection
+};
+
+// What the program knows of a receiver type: everything that differs between types is here, so
+// that a new type is one entry (and, when it tunes in a new way, one driver).
+struct TReceiverTypeInfo {
+    TReceiverType Type;
+    // As the type selector lists it.
+    const char* Name;
+    // Whether the receiver is driven through the serial port (which is then opened at start).
+    bool SerialPort;
+    // Scanning while idle: the command (none: nothing is sent) and the caption (none: the
+    // caption stays as it is).
+    const char* ScanCommand;
+    const char* ScanCaption;
+    // Whether the receiver has a standby ("F0") for when it should not scan.
+    bool Standby;
+    TChannelDriver Channel;
+};
+
+inline constexpr std::array<TReceiverTypeInfo, 5> ReceiverTypes{{
+    {RxDde, "DDE", false, nullptr, nullptr, false, TChannelDriver::None},
+    {RxR139, "R139", true, "FS", "RX scanning...", true, TChannelDriver::ChannelDigit},
+    {RxR2fx, "R2FX", true, nullptr, "R2FX...", true, TChannelDriver::FrequencyDigitsSlowly},
+    {RxRx2, "RX2", true, "S", "RX scanning...", true, TChannelDriver::ChannelDigit},
+    {RxRigctl, "rigctl", false, nullptr, nullptr, false, TChannelDriver::RigFrequency},
+}};
+
+// The type at a selector index; null for "none selected" (-1) and any index outside the list.
+// Only the index's low byte counts, as the type selector's stored value is read.
+const TReceiverTypeInfo* FindReceiverType(int index);
+
+// One of the receivers' ten channels: its number and its frequency.
+struct TChannel {
+    int Number;
+    long long FrequencyHz;
+};
+
+// Channel 0 doubles as standby for the serial receivers.
+inline constexpr std::array<TChannel, 10> Channels{{
+    {0, 137'200'000},
+    {1, 137'100'000},
+    {2, 137'400'000},
+    {3, 137'500'000},
+    {4, 137'620'000},
+    {5, 137'910'000},
+    {6, 137'300'000},
+    {7, 137'700'000},
+    {8, 137'800'000},
+    {9, 137'850'000},
+}};
+
+// The frequency in MHz with two decimals and a point, whatever the locale: "137.62".
+std::string MegahertzText(long long frequencyHz);
+
 // A receiver tuned by frequency rather than by channel number.
 class IRigControl {
 public:
@@ -57,6 +117,7 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
 };
 
+// The channel selector: item 0 is scan (or standby), items 1 to 10 are channels 0 to 9.
 constexpr int ChannelItemCount = 11;
 
 class TReceiverControl {
@@ -64,7 +125,6 @@ public:
     TReceiverControl(IReceiverView& view, IReceiverPort& port, ISleeper& sleeper,
                      const TLocaleInfo& locale);
 
-    // The channel selector: item 0 is scan (or standby), items 1 to 10 are channels 0 to 9.
     int ChannelIndex() const { return FChannelIndex; }
     const std::string& ItemText(int index) const;
     const std::string& Hint() const { return FHint; }
@@ -81,16 +141,16 @@ public:
     // The receiver that type "rigctl" tunes; none until the program says.
     void SetRig(IRigControl* rig) { FRig = rig; }
 
-    // The frequency in MHz of the channel handled last; 0 until one is.
-    double ChannelFrequency() const { return FChannelFrequency; }
+    // The frequency of the channel handled last; 0 until one is.
+    long long ChannelFrequencyHz() const { return FChannelFrequencyHz; }
 
     void SendCommand(const std::string& text);
     // One character at a time, 250 ms after each, without the points.
     void SendCommandSlowly(const std::string& text);
 
 private:
-    void HandleScanOrStandby(int type);
-    void HandleChannel(int type, int index);
+    void HandleScanOrStandby(const TReceiverTypeInfo* type);
+    void HandleChannel(const TReceiverTypeInfo* type, const TChannel& channel);
 
     IReceiverView& FView;
     IReceiverPort& FPort;
@@ -100,7 +160,7 @@ private:
     std::array<std::string, ChannelItemCount> FItems;
     int FChannelIndex = 0;
     std::string FHint;
-    double FChannelFrequency = 0;
+    long long FChannelFrequencyHz = 0;
 };
 
 } // namespace kestrune

@@ -41,7 +41,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
     // outside the list leaves the list without a selection.
     const int rxType = TRegistryInteger(settings, "RxType", DefaultRxType).Value;
     TControlValues& controls = FProgram->Controls();
-    controls.ReceiverType = rxType >= RxDde && rxType <= RxRigctl ? rxType : -1;
+    controls.ReceiverType = FindReceiverType(rxType) != nullptr ? rxType : -1;
     controls.ScanWhenIdle = TRegistryBoolean(settings, "ScanWhenIdle", DefaultScanWhenIdle).Value;
     FProgram->Show();
 }

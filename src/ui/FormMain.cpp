@@ -234,7 +234,8 @@ void TFormMain::CreateSetupTab(QWidget* page) {
     FCheckBoxScanWhenIdle->SetNamedAs("ScanWhenIdle");
     Label(page, "Receiver type", 8, 208)->setObjectName("LabelReceiver");
     FComboBoxRxType = Place<TqmrComboBox>(page, "ComboBoxRxType", 0, 224, 97, 23);
-    FComboBoxRxType->addItems({"DDE", "R139", "R2FX", "RX2", "rigctl"});
+    for (const TReceiverTypeInfo& type : ReceiverTypes)
+        FComboBoxRxType->addItem(type.Name);
     FComboBoxRxType->setCurrentIndex(DefaultRxType);
     FComboBoxRxType->SetNamedAs("RxType");
     FButtonAbout = Button(page, "ButtonAbout", "About...", 224, 224, 81, 25);

@@ -22,13 +22,13 @@ TEST_F(ReceiverControlTest, R139ChannelThenScan) {
     Receiver.SetChannelIndex(4);
     EXPECT_EQ(Port.Writes(), TWrites{"F3"});
     EXPECT_EQ(Window.Caption, "RX channel 3");
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.5);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'500'000);
     Receiver.SetChannelIndex(0);
     EXPECT_EQ(Port.Writes(), (TWrites{"F3", "FS"}));
     EXPECT_EQ(Window.Caption, "RX scanning...");
     EXPECT_EQ(Receiver.ItemText(0), "Scan");
     // Item 0 leaves the frequency as it was.
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.5);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'500'000);
     EXPECT_EQ(Receiver.Hint(), "Select an RX channel");
 }
 
@@ -55,7 +55,7 @@ TEST_F(ReceiverControlTest, DdeAndNoTypeOnlyChangeTheHintAndFrequency) {
         EXPECT_EQ(Receiver.ItemText(0), "Scan");
         EXPECT_EQ(Receiver.Hint(), "Select an RX channel\rStandby is channel 0");
         Receiver.SetChannelIndex(6);
-        EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.91);
+        EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'910'000);
         Receiver.SetChannelIndex(0);
     }
     EXPECT_TRUE(Port.Writes().empty());
@@ -92,7 +92,7 @@ TEST_F(ReceiverControlTest, AClosedPortDropsCommandsButTheDisplayFollows) {
     Receiver.SetChannelIndex(4);
     EXPECT_TRUE(Port.Events.empty());
     EXPECT_EQ(Window.Caption, "RX channel 3");
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.5);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'500'000);
     Window.RxType = RxR2fx;
     Receiver.SetChannelIndex(5);
     EXPECT_EQ(Port.NowMs(), 0); // no sleeping either
@@ -104,7 +104,7 @@ TEST_F(ReceiverControlTest, AFailedWriteSkipsTheRestOfItsBlockOnly) {
     Port.FailWritesFrom = 0;
     Receiver.SetChannelIndex(3);
     EXPECT_EQ(Window.Caption, "before");
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.4); // stored before the write
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'400'000); // stored before the write
     Window.Scan = false;
     Receiver.SetChannelIndex(0);
     EXPECT_EQ(Receiver.ItemText(0), "Scan"); // "F0" failed: no "Standby"
@@ -120,7 +120,7 @@ TEST_F(ReceiverControlTest, AFailedWriteSkipsTheRestOfItsBlockOnly) {
 TEST_F(ReceiverControlTest, FrequenciesIgnoreTheUsersDecimalSeparator) {
     Station.Locale.DecimalSeparator = ',';
     Receiver.SetChannelIndex(1);
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.2);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'200'000);
 }
 
 TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDdeOrRigctl) {
@@ -155,7 +155,7 @@ TEST_F(RigctlReceiverTest, AChannelIsTunedByFrequencyAndModeScanSendsNothing) {
     EXPECT_EQ(Transport.Sent, (TWrites{"F 137910000", "M FM 40000"}));
     EXPECT_EQ(Transport.LastTimeoutMs, RigctlTimeoutMs);
     EXPECT_EQ(Window.Caption, "RX channel 5");
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.91);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'910'000);
 
     Transport.Sent.clear();
     Receiver.SetChannelIndex(0);
@@ -175,7 +175,7 @@ TEST_F(RigctlReceiverTest, AFailureKeepsTheCaptionIsWarnedOnceAndHoldsOffASecond
     Transport.Failure = "the rig-control server at 127.0.0.1:4532 did not answer within 500 ms";
     Receiver.SelectChannelItem(2);
     EXPECT_EQ(Window.Caption, "");
-    EXPECT_DOUBLE_EQ(Receiver.ChannelFrequency(), 137.1);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'100'000);
     EXPECT_EQ(Transport.Transactions, 1) << "the second run of the handler fails at once";
     EXPECT_EQ(Warnings, TWrites{Transport.Failure});
 
