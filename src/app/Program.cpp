@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "qmrsatlib/ElementSetCheck.h"
 #include "qmrsatlib/Tle.h"
+#include "settings/ReadOnlyRegistry.h"
 
 #include <algorithm>
 #include <array>
@@ -16,20 +17,20 @@ namespace kestrune {
 
 namespace {
 
-struct TSpinEditInfo {
+struct TPassSettingInfo {
     const char* ValueName;
     int Default;
     TSpinRange Range;
 };
 
-constexpr std::array<TSpinEditInfo, 4> SpinEdits{{
+constexpr std::array<TPassSettingInfo, 4> SpinEdits{{
     {"PrePassGap", 10, {2, 15}},
     {"PostPassGap", 10, {2, 15}},
     {"MinElevation", 2, {0, 15}},
     {"DaysLookAhead", 21, {1, 28}},
 }};
 
-const TSpinEditInfo& Info(TSpinEdit edit) {
+const TPassSettingInfo& Info(TPassSetting edit) {
     return SpinEdits[static_cast<std::size_t>(edit)];
 }
 
@@ -68,7 +69,7 @@ std::string PortOpenAdvice(const std::string& port, int systemError) {
     return text;
 }
 
-TSpinRange SpinEditRange(TSpinEdit edit) {
+TSpinRange PassSettingRange(TPassSetting edit) {
     return Info(edit).Range;
 }
 
@@ -86,11 +87,11 @@ public:
     std::string LongitudeText() const override { return Controls().Longitude; }
     std::string HeightText() const override { return Controls().Height; }
     double MinElevationDeg() const override {
-        return FProgram.SpinEditValue(TSpinEdit::MinElevation);
+        return FProgram.PassSetting(TPassSetting::MinElevation);
     }
-    int DaysLookahead() const override { return FProgram.SpinEditValue(TSpinEdit::DaysLookahead); }
-    int PrePassGapS() const override { return FProgram.SpinEditValue(TSpinEdit::PrePassGap); }
-    int PostPassGapS() const override { return FProgram.SpinEditValue(TSpinEdit::PostPassGap); }
+    int DaysLookahead() const override { return FProgram.PassSetting(TPassSetting::DaysLookahead); }
+    int PrePassGapS() const override { return FProgram.PassSetting(TPassSetting::PrePassGap); }
+    int PostPassGapS() const override { return FProgram.PassSetting(TPassSetting::PostPassGap); }
     bool ScanWhenIdle() const override { return Controls().ScanWhenIdle; }
     int ReceiverType() const override { return Controls().ReceiverType; }
 
@@ -156,7 +157,7 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     const TSettingsContext& settings = FEnvironment.Settings;
     const TLocaleInfo& locale = FEnvironment.Locale;
 
-    ReadZenolithLocation(false);
+    ReadSiblingLocation();
     FScheduleList = std::make_unique<TScheduleList>();
     FTleDataPath = std::make_unique<TRegistryString>(
         settings, "TleDataPath", ReadZenolithSetting(settings.Registry, "TwoLineDataPath"));
@@ -191,7 +192,7 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FView.SetPortHint(PortHint());
 
     for (std::size_t i = 0; i < SpinEdits.size(); ++i) {
-        const auto edit = static_cast<TSpinEdit>(i);
+        const auto edit = static_cast<TPassSetting>(i);
         Spin(edit) =
             std::make_unique<TRegistryInteger>(settings, Info(edit).ValueName, Info(edit).Default);
         ClampSpin(edit);
@@ -220,6 +221,15 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
         std::make_unique<TPassSequencer>(*FAdapter, FPassList, *FBuilder, *FReceiver, *FPortAdapter,
                                          *FTrackingOutput, FEnvironment.Clock, locale);
     FView.SetLedColor(ClYellow);
+
+    // The receiver type and the scan box keep their own settings, which a window's controls
+    // write: the core only reads them.
+    TReadOnlyRegistry readOnly(settings.Registry);
+    const TSettingsContext reading{readOnly, settings.ExecutableName};
+    const int rxType = TRegistryInteger(reading, "RxType", DefaultRxType).Value;
+    FControls.ReceiverType =
+        rxType >= 0 && rxType < static_cast<int>(ReceiverTypes.size()) ? rxType : DefaultRxType;
+    FControls.ScanWhenIdle = TRegistryBoolean(reading, "ScanWhenIdle", DefaultScanWhenIdle).Value;
 
     FSatList = std::make_unique<TRegistryString>(settings, "SatList", DefaultSatList());
     FSatList->Value = ConvertOldSatList(FSatList->Value);
@@ -288,12 +298,45 @@ TProgram::~TProgram() {
     }
 }
 
-void TProgram::TimerTimer() {
+void TProgram::Tick() {
     FSequencer->TimerTimer();
     FHooks->Service();
+    FView.StatusChanged(Status());
 }
 
-void TProgram::Show() {
+TStationStatus TProgram::Status() const {
+    TStationStatus status;
+    status.State = FSequencer->State();
+    status.Satellite = FSequencer->CurrentSatellite();
+    status.SecondsLeft = FSequencer->SecondsLeft();
+    if (const int item = FReceiver->ChannelIndex(); item >= 1)
+        status.Channel = item - 1;
+    status.FrequencyHz = FReceiver->ChannelFrequencyHz();
+    status.ScanWhenIdle = FControls.ScanWhenIdle;
+    status.NextStart = FSequencer->NextStart();
+    return status;
+}
+
+std::string StationStatusText(const TStationStatus& status) {
+    const std::string left = std::to_string(status.SecondsLeft) + " s";
+    switch (status.State) {
+    case TSequencerState::Initialise:
+        return "Building the pass list";
+    case TSequencerState::Idle:
+        return status.NextStart < FarFuture
+                   ? "Next pass at " + FormatIsoUtc(status.NextStart, false)
+                   : "No pass in the list";
+    case TSequencerState::PrePass:
+        return "Pausing before " + status.Satellite + ", " + left;
+    case TSequencerState::Receiving:
+        return "Receiving " + status.Satellite + ", " + left + " left";
+    case TSequencerState::PostPass:
+        return "Pausing after the pass, " + left;
+    }
+    return {};
+}
+
+void TProgram::Start() {
     OpenPort();
     if (FFormInfo)
         FFormInfo->RestorePosition();
@@ -305,33 +348,33 @@ void TProgram::Show() {
     CheckData();
 }
 
-std::unique_ptr<TRegistryInteger>& TProgram::Spin(TSpinEdit edit) {
+std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting edit) {
     switch (edit) {
-    case TSpinEdit::PrePassGap:
+    case TPassSetting::PrePassGap:
         return FPrePassGap;
-    case TSpinEdit::PostPassGap:
+    case TPassSetting::PostPassGap:
         return FPostPassGap;
-    case TSpinEdit::MinElevation:
+    case TPassSetting::MinElevation:
         return FMinElevation;
-    case TSpinEdit::DaysLookahead:
+    case TPassSetting::DaysLookahead:
         break;
     }
     return FDaysLookAhead;
 }
 
-const std::unique_ptr<TRegistryInteger>& TProgram::Spin(TSpinEdit edit) const {
+const std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting edit) const {
     return const_cast<TProgram*>(this)->Spin(edit);
 }
 
-int TProgram::SpinEditValue(TSpinEdit edit) const {
+int TProgram::PassSetting(TPassSetting edit) const {
     return Spin(edit)->Value;
 }
 
-void TProgram::SpinEditChange(TSpinEdit edit, const std::string& text) {
+void TProgram::SetPassSetting(TPassSetting edit, const std::string& text) {
     Spin(edit)->Value = ParseInt(Trim(text)).value_or(Info(edit).Range.Min);
 }
 
-bool TProgram::ClampSpin(TSpinEdit edit) {
+bool TProgram::ClampSpin(TPassSetting edit) {
     const TSpinRange range = Info(edit).Range;
     std::int32_t& value = Spin(edit)->Value;
     const std::int32_t clamped = std::clamp<std::int32_t>(value, range.Min, range.Max);
@@ -340,7 +383,7 @@ bool TProgram::ClampSpin(TSpinEdit edit) {
     return changed;
 }
 
-void TProgram::SpinEditExit(TSpinEdit edit) {
+void TProgram::ClampPassSetting(TPassSetting edit) {
     if (ClampSpin(edit))
         FView.ShowControlValues();
 }
@@ -403,11 +446,7 @@ void TProgram::CheckData() {
     }
 }
 
-void TProgram::Restart() {
-    FSequencer->ButtonRestartClick();
-}
-
-void TProgram::ButtonUpdateLocationClick() {
+void TProgram::ApplyLocation() {
     const TLocaleInfo& locale = FEnvironment.Locale;
     auto update = [&](std::string& text, double fallback, TRegistryString& setting) {
         double value = fallback;
@@ -422,10 +461,10 @@ void TProgram::ButtonUpdateLocationClick() {
     update(FControls.Longitude, RestartLongitudeDeg, *FObsLongitude);
     update(FControls.Height, RestartHeightM, *FObsHeight);
     FView.ShowControlValues();
-    Restart();
+    Rebuild();
 }
 
-void TProgram::ReadZenolithLocation(bool userClick) {
+void TProgram::ReadSiblingLocation() {
     IRegistry& registry = FEnvironment.Settings.Registry;
     const TLocaleInfo& locale = FEnvironment.Locale;
     FLatitudeDeg =
@@ -434,15 +473,18 @@ void TProgram::ReadZenolithLocation(bool userClick) {
         ParseFloatLenient(ReadZenolithSetting(registry, "CurrentLon"), DefaultLongitudeDeg, locale);
     FHeightM =
         ParseFloatLenient(ReadZenolithSetting(registry, "CurrentHeight"), DefaultHeightM, locale);
-    if (!userClick)
-        return;
+}
+
+void TProgram::UseSiblingLocation() {
+    ReadSiblingLocation();
+    const TLocaleInfo& locale = FEnvironment.Locale;
     FControls.Latitude = FloatToStr(FLatitudeDeg, locale);
     FControls.Longitude = FloatToStr(FLongitudeDeg, locale);
     FControls.Height = FloatToStr(FHeightM, locale);
     FView.ShowControlValues();
 }
 
-void TProgram::ButtonTleFolderClick(const std::string& folder) {
+void TProgram::SetElementFolder(const std::string& folder) {
     FControls.DataPath = folder;
     if (folder.empty() || folder.back() != '/')
         FControls.DataPath += '/';
@@ -452,11 +494,11 @@ void TProgram::ButtonTleFolderClick(const std::string& folder) {
         if (!FSatellites)
             throw ESatellites("The orbit-prediction component is not connected");
         FSatellites->SetDataPath(FControls.DataPath);
-        Restart();
+        Rebuild();
     });
 }
 
-void TProgram::ButtonPortSetupClick(IComSetupView& dialog) {
+void TProgram::SetUpPort(IComSetupView& dialog) {
     const bool wasOpen = FPort->Connected();
     FPort->Close();
     FPort->RunSetupDialog(dialog);
@@ -466,21 +508,21 @@ void TProgram::ButtonPortSetupClick(IComSetupView& dialog) {
         FPort->Open();
 }
 
-void TProgram::ComboBoxRxTypeChange(int index) {
+void TProgram::SetReceiverType(int index) {
     FControls.ReceiverType = index;
     FReceiver->ComboBoxRxTypeChange();
 }
 
-void TProgram::CheckBoxScanWhenIdleClick(bool checked) {
+void TProgram::SetScanWhenIdle(bool checked) {
     FControls.ScanWhenIdle = checked;
     FReceiver->RadioGroupChannelClick();
 }
 
-void TProgram::RadioGroupChannelClick(int index) {
+void TProgram::SelectChannelItem(int index) {
     FReceiver->SetChannelIndex(index);
 }
 
-void TProgram::StringGridSatListExit() {
+void TProgram::StoreSatellites() {
     FSatList->Value = SatListFromRows(FControls.Rows);
     FSatChannels = SatChannelsFromRows(FControls.Rows);
 }
@@ -499,14 +541,14 @@ std::vector<std::string> TProgram::ElementSetProblems() const {
 void TProgram::AddSatellite(const std::string& name) {
     FControls.Rows.push_back(
         {name, "B", std::to_string(DefaultMinPassLengthS), LikelyChannel(name)});
-    StringGridSatListExit();
+    StoreSatellites();
 }
 
 void TProgram::RemoveSatellite(int row) {
     if (row < 0 || row >= static_cast<int>(FControls.Rows.size()))
         return;
     FControls.Rows.erase(FControls.Rows.begin() + row);
-    StringGridSatListExit();
+    StoreSatellites();
 }
 
 std::string TProgram::PortHint() const {

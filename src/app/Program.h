@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,12 +51,35 @@ struct TControlValues {
 };
 
 // The four spin edits of the pass settings tab.
-enum class TSpinEdit { PrePassGap, PostPassGap, MinElevation, DaysLookahead };
+enum class TPassSetting { PrePassGap, PostPassGap, MinElevation, DaysLookahead };
 struct TSpinRange {
     int Min;
     int Max;
 };
-TSpinRange SpinEditRange(TSpinEdit edit);
+TSpinRange PassSettingRange(TPassSetting edit);
+
+// What the station is doing: the sequencer's state, the pass under way, the receiver and the
+// next pass. The station logs its changes and tells the service manager; a window can show it.
+struct TStationStatus {
+    TSequencerState State = TSequencerState::Initialise;
+    // The pass under way, from the pre-pass pause to the end of its reception; empty otherwise.
+    std::string Satellite;
+    // Seconds left of the pause or the reception under way.
+    int SecondsLeft = 0;
+    // The channel the receiver is on; none while it scans or stands by.
+    std::optional<int> Channel;
+    // The frequency of the channel handled last (0 until one is), as the tracking string says.
+    long long FrequencyHz = 0;
+    bool ScanWhenIdle = DefaultScanWhenIdle;
+    // The start of the next pass of the list; FarFuture when the list is empty.
+    TDateTime NextStart = FarFuture;
+
+    friend bool operator==(const TStationStatus&, const TStationStatus&) = default;
+};
+
+// One line for an operator: "Next pass at 2025-05-28 10:42:02 UTC", "Receiving NOAA 19, 300 s
+// left" ...
+std::string StationStatusText(const TStationStatus& status);
 
 // Everything the core shows. A front-end overrides what it has a place for; the rest is
 // dropped.
@@ -98,6 +122,8 @@ public:
     virtual void ShowControlValues() {}
     // A build has filled the pass list with these lines.
     virtual void PassListBuilt(const std::vector<std::string>&) {}
+    // The station's status after each tick.
+    virtual void StatusChanged(const TStationStatus&) {}
     // Something the program did on its own (a lost port open again): a word for a log.
     virtual void Notice(const std::string&) {}
     // A mistake in the setup that would otherwise go unnoticed, with what to do about it; said
@@ -150,49 +176,55 @@ public:
     TProgram(const TProgram&) = delete;
     TProgram& operator=(const TProgram&) = delete;
 
-    // The window's first showing: opens the port unless the receiver is DDE, restores the
-    // position, selects RX2 when no type is selected, and starts the timer when the component
-    // has usable data.
-    void Show();
+    // The start, as the window's first showing: opens the port unless the receiver needs none,
+    // restores the position, selects RX2 when no type is selected, and starts the timer when the
+    // component has usable data.
+    void Start();
 
     TControlValues& Controls() { return FControls; }
-    int SpinEditValue(TSpinEdit edit) const;
+    int PassSetting(TPassSetting setting) const;
     TPassList& PassList() { return FPassList; }
     const TReceiverControl& Receiver() const { return *FReceiver; }
     const TPassSequencer& Sequencer() const { return *FSequencer; }
     TComPort& Port() { return *FPort; }
     bool ComponentConnected() const { return FSatellites != nullptr; }
+    // What the station is doing now.
+    TStationStatus Status() const;
 
-    // The timer's tick, then a look at the pass commands.
-    void TimerTimer();
+    // One step of the sequencer (the timer's tick), a look at the pass commands, then the
+    // status to the view.
+    void Tick();
     // Once a second, whether the timer runs or not (an empty element folder keeps it off until
     // the downloads have filled it): moves the element-set downloads on.
     void ServiceDownloads() { FRefresh->Service(); }
-    void ButtonRestartClick() { FSequencer->ButtonRestartClick(); }
-    void ButtonSkipClick() { FSequencer->ButtonSkipClick(); }
-    void ButtonExitClick() { FSequencer->ButtonExitClick(); }
+    // The next tick builds the pass list again.
+    void Rebuild() { FSequencer->ButtonRestartClick(); }
+    // Ends the reception under way at the next tick.
+    void SkipPass() { FSequencer->ButtonSkipClick(); }
+    // Stops the timer and closes the main window.
+    void Exit() { FSequencer->ButtonExitClick(); }
 
-    // The location's Restart: each edit's number (or the fallback) written back and stored,
-    // then the pass list is rebuilt.
-    void ButtonUpdateLocationClick();
-    // The sibling program's location; written into the edits only for a user's click.
-    void ReadZenolithLocation(bool userClick);
-    // A folder chosen in the folder dialog.
-    void ButtonTleFolderClick(const std::string& folder);
+    // Each location text's number (or the fallback) written back and stored, then a rebuild.
+    void ApplyLocation();
+    // The sibling program's location into the location texts.
+    void UseSiblingLocation();
+    // A new element folder (a separator is appended): stored, given to the component, rebuilt.
+    void SetElementFolder(const std::string& folder);
     // The port setup dialog, with the settings stored whatever its outcome.
-    void ButtonPortSetupClick(IComSetupView& dialog);
-    // A spin edit's text changed: its value is stored at once.
-    void SpinEditChange(TSpinEdit edit, const std::string& text);
-    // The focus left a spin edit: a value outside its range becomes the nearer bound.
-    void SpinEditExit(TSpinEdit edit);
-    // The user picked a receiver type.
-    void ComboBoxRxTypeChange(int index);
-    // The user clicked the scan box.
-    void CheckBoxScanWhenIdleClick(bool checked);
-    // The user picked a channel item.
-    void RadioGroupChannelClick(int index);
-    // The focus left the satellite grid: "SatList" and "SatChannels" follow the rows.
-    void StringGridSatListExit();
+    void SetUpPort(IComSetupView& dialog);
+    // A pass setting as the user typed it: stored at once (a text that is no number is the
+    // lowest value).
+    void SetPassSetting(TPassSetting setting, const std::string& text);
+    // The user is done with the setting: a value outside its range becomes the nearer bound.
+    void ClampPassSetting(TPassSetting setting);
+    // The user picked a receiver type (an index of ReceiverTypes).
+    void SetReceiverType(int index);
+    // Whether the receiver scans while no pass is under way, else stands by.
+    void SetScanWhenIdle(bool scan);
+    // The user picked a channel item: 0 scan or standby, 1 to 10 channels 0 to 9.
+    void SelectChannelItem(int item);
+    // "SatList" and "SatChannels" follow the satellite rows of the controls' values.
+    void StoreSatellites();
     // A satellite added to the list (both ways, the default shortest pass, its likely channel)
     // or a row removed; the stored list follows at once.
     void AddSatellite(const std::string& name);
@@ -210,10 +242,10 @@ private:
     class TViewAdapter;
     class TPortAdapter;
 
-    std::unique_ptr<TRegistryInteger>& Spin(TSpinEdit edit);
-    const std::unique_ptr<TRegistryInteger>& Spin(TSpinEdit edit) const;
+    std::unique_ptr<TRegistryInteger>& Spin(TPassSetting edit);
+    const std::unique_ptr<TRegistryInteger>& Spin(TPassSetting edit) const;
     // Puts the spin edit's value into its range; whether that changed it.
-    bool ClampSpin(TSpinEdit edit);
+    bool ClampSpin(TPassSetting edit);
     void ConnectComponent();
     // Whether the receiver is driven through the serial port (every type but DDE and rigctl).
     bool PortWanted() const;
@@ -222,6 +254,8 @@ private:
     void ReopenPort();
     void CheckData();
     void Restart();
+    // The sibling program's location, or the defaults where it has none.
+    void ReadSiblingLocation();
 
     const TProgramEnvironment FEnvironment;
     IProgramView& FView;

@@ -316,6 +316,18 @@ void TPassSequencer::ShowNextPass() {
     }
 }
 
+int TPassSequencer::SecondsLeft() const {
+    switch (FState) {
+    case TSequencerState::PrePass:
+    case TSequencerState::PostPass:
+        return std::max(FPauseCounter, 0);
+    case TSequencerState::Receiving:
+        return std::max(FSecondsLeft, 0);
+    default:
+        return 0;
+    }
+}
+
 void TPassSequencer::ButtonRestartClick() {
     FView.SetTimerEnabled(false);
     if (FState == TSequencerState::PrePass || FState == TSequencerState::Receiving ||

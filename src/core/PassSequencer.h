@@ -119,6 +119,8 @@ public:
     void ButtonExitClick();
 
     TSequencerState State() const { return FState; }
+    // Seconds left of the pause or the reception under way; 0 in the other states.
+    int SecondsLeft() const;
     TDateTime NextStart() const { return FNextStart; }
     const std::string& CurrentSatellite() const { return FCurrentSatellite; }
 

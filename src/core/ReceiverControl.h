@@ -15,10 +15,10 @@ enum TReceiverType : int { RxDde = 0, RxR139 = 1, RxR2fx = 2, RxRx2 = 3, RxRigct
 
 // How a receiver type is sent a channel.
 enum class TChannelDriver {
-    None,                 // nothing: another program listens to the tracking string
-    ChannelDigit,         // "F" and the channel's digit
+    None,                  // nothing: another program listens to the tracking string
+    ChannelDigit,          // "F" and the channel's digit
     FrequencyDigitsSlowly, // "C0" and the frequency's digits, one character every 250 ms
-    RigFrequency,         // the frequency, through the rig-control connection
+    RigFrequency,          // the frequency, through the rig-control connection
 };
 
 // What the program knows of a receiver type: everything that differs between types is here, so

@@ -36,14 +36,7 @@ TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClo
         module,      places.SchedulePath};
     FProgram = std::make_unique<TProgram>(environment, FView, nullptr);
     FView.SetAfterBuild([this] { CheckElementSets(); });
-
-    // The window's receiver-type list and scan box keep their own settings; a stored type
-    // outside the list leaves the list without a selection.
-    const int rxType = TRegistryInteger(settings, "RxType", DefaultRxType).Value;
-    TControlValues& controls = FProgram->Controls();
-    controls.ReceiverType = FindReceiverType(rxType) != nullptr ? rxType : -1;
-    controls.ScanWhenIdle = TRegistryBoolean(settings, "ScanWhenIdle", DefaultScanWhenIdle).Value;
-    FProgram->Show();
+    FProgram->Start();
 }
 
 TStation::~TStation() {
@@ -59,12 +52,18 @@ int TStation::WaitMs() {
 void TStation::Service() {
     const bool ticked = FTicks.TakeDue();
     if (ticked)
-        FProgram->TimerTimer();
+        FProgram->Tick();
     FProgram->ServiceDownloads();
     if (ticked || !FView.TimerEnabled()) {
         // The first tick is the first build; a timer that never started has nothing to build.
         FNotify(FReady ? "WATCHDOG=1" : "READY=1");
         FReady = true;
+    }
+    // What `systemctl status` shows: the next pass, or the pass under way.
+    if (const std::string status = StationStatusText(FProgram->Status());
+        status != FNotifiedStatus) {
+        FNotify("STATUS=" + status);
+        FNotifiedStatus = status;
     }
     const TPassSequencer& sequencer = FProgram->Sequencer();
     const TStationState state{
@@ -87,7 +86,7 @@ void TStation::CheckElementSets() {
 }
 
 void TStation::Restart() {
-    FProgram->ButtonRestartClick();
+    FProgram->Rebuild();
     FTicks.Reset();
 }
 

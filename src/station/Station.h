@@ -9,7 +9,7 @@
 #include "platform/linux/TrackingSocketServer.h"
 #include "serial/DebugTrace.h"
 #include "serial/GuiDispatcher.h"
-#include "station/ReadOnlyRegistry.h"
+#include "settings/ReadOnlyRegistry.h"
 #include "station/RebuildPlan.h"
 #include "station/StationView.h"
 #include "station/TickTimer.h"
@@ -32,8 +32,8 @@ class TStation {
 public:
     // Starts the tracking server (throws ETrackingServer when another copy serves it), then
     // creates and shows the program core as the window would. Failures the window would show
-    // become log lines. `notify` tells the service manager "READY=1" after the first build and
-    // "WATCHDOG=1" on every tick.
+    // become log lines. `notify` tells the service manager "READY=1" after the first build,
+    // "WATCHDOG=1" on every tick and the station's status ("STATUS=...") when it changes.
     TStation(IRegistry& registry, const IClock& clock, const IMonotonicClock& monotonic,
              ISleeper& sleeper, const TLocaleInfo& locale, const TStationPlaces& places,
              TStationView::TSink log, std::function<void()> wakeUp,
@@ -75,6 +75,7 @@ private:
     TTickTimer FTicks;
     TRebuildPlan FPlan;
     bool FReady = false;
+    std::string FNotifiedStatus;
     // The element-set problems already reported.
     std::set<std::string> FElementProblems;
 };

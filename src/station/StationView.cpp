@@ -2,26 +2,7 @@
 
 #include "core/PassLine.h"
 
-#include <cstdio>
-
 namespace kestrune {
-
-std::string ColorName(TColor color) {
-    switch (color) {
-    case ClYellow:
-        return "yellow";
-    case ClGreen:
-        return "green";
-    case ClLime:
-        return "lime";
-    case ClAqua:
-        return "aqua";
-    default:
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%06X", color);
-        return text;
-    }
-}
 
 TStationView::TStationView(const TLocaleInfo& locale, TSink log)
     : FLocale(locale), FLog(std::move(log)) {}
@@ -51,46 +32,51 @@ void TStationView::Log(const std::string& what, const std::string& text) {
 }
 
 void TStationView::PassListBuilt(const std::vector<std::string>& lines) {
-    Log("pass list", std::to_string(lines.size()) + (lines.size() == 1 ? " pass" : " passes"));
-    for (const std::string& line : lines)
-        Log("pass", PassDisplayText(line, FLocale));
+    std::string text = std::to_string(lines.size()) + (lines.size() == 1 ? " pass" : " passes");
+    if (!lines.empty())
+        text += ", the first " + PassDisplayText(lines.front(), FLocale);
+    Log("pass list", text);
     if (FAfterBuild)
         FAfterBuild();
 }
 
-void TStationView::Changed(std::optional<std::string>& last, const std::string& what,
-                           const std::string& text) {
-    if (last == text)
-        return;
-    last = text;
-    Log(what, text);
+void TStationView::StatusChanged(const TStationStatus& status) {
+    if (!FStatus || FStatus->State != status.State)
+        LogStep(status);
+    if (!FStatus || FStatus->Channel != status.Channel ||
+        FStatus->FrequencyHz != status.FrequencyHz || FStatus->ScanWhenIdle != status.ScanWhenIdle)
+        LogReceiver(status);
+    FStatus = status;
 }
 
-void TStationView::SetStatusText(const std::string& text) {
-    Changed(FStatus, "status", text);
-}
-void TStationView::SetCaption(const std::string& caption) {
-    Changed(FCaption, "caption", caption);
-}
-void TStationView::SetTitle(const std::string& title) {
-    Changed(FTitle, "title", title);
-}
-
-void TStationView::SetNextPassLabel(const std::string& text) {
-    Changed(FNextPass, "next pass", text);
-}
-
-void TStationView::SetLedColor(TColor color) {
-    // While idle the lamp blinks green and lime every second: one line when it starts, not one
-    // a second. Every other change (to yellow, aqua, or lime after aqua) gets its line.
-    const bool blink =
-        FLed && (*FLed == ClGreen || *FLed == ClLime) && (color == ClGreen || color == ClLime);
-    if (FLed == color || blink) {
-        FLed = color;
-        return;
+void TStationView::LogStep(const TStationStatus& status) {
+    switch (status.State) {
+    case TSequencerState::Initialise:
+        break;
+    case TSequencerState::Idle:
+        Log("idle", StationStatusText(status));
+        break;
+    case TSequencerState::PrePass:
+        FPassSatellite = status.Satellite;
+        Log("pass", FPassSatellite + " due, pausing " + std::to_string(status.SecondsLeft) +
+                        " s with the receiver in standby");
+        break;
+    case TSequencerState::Receiving:
+        Log("pass",
+            "receiving " + FPassSatellite + " for " + std::to_string(status.SecondsLeft) + " s");
+        break;
+    case TSequencerState::PostPass:
+        Log("pass", FPassSatellite + " ended");
+        break;
     }
-    FLed = color;
-    Log("LED", ColorName(color));
+}
+
+void TStationView::LogReceiver(const TStationStatus& status) {
+    if (status.Channel)
+        Log("receiver", "channel " + std::to_string(*status.Channel) + ", " +
+                            MegahertzText(status.FrequencyHz) + " MHz");
+    else
+        Log("receiver", status.ScanWhenIdle ? "scanning" : "standby");
 }
 
 void TStationView::ShowError(const std::string& text) {

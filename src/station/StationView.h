@@ -1,6 +1,7 @@
 #pragma once
-// The headless station's stand-in for the window: it turns everything the window would show
-// into log lines, one per change, and keeps the timer's state for the station's loop.
+// The headless station's stand-in for the window: it logs what an operator reads (the pass list
+// built, each pass's pause, tuning, reception and end, messages, warnings and errors), and keeps
+// the timer's state for the station's loop. The window's captions and lamp are not logged.
 
 #include "app/Program.h"
 
@@ -38,35 +39,32 @@ public:
     void CommandOutput(const std::string& text) override { Log("output", text); }
     void ElementSetsRefreshed(TDateTime, const std::string& text) override { Notice(text); }
     void CloseMainWindow() override { FCloseRequested = true; }
-    void SetCaption(const std::string& caption) override;
-    void SetTitle(const std::string& title) override;
-    void SetStatusText(const std::string& text) override;
-    void SetLedColor(TColor color) override;
-    void SetNextPassLabel(const std::string& text) override;
     void SetVersionHint(const std::string& hint) override { Log("component", hint); }
-    // One line for the build's pass list and one for each pass, drawn as the pass list draws it;
-    // then what is to happen after every build.
+    // One line for the build: how many passes, and the first as the pass list draws it; then
+    // what is to happen after every build.
     void PassListBuilt(const std::vector<std::string>& lines) override;
     void SetAfterBuild(std::function<void()> afterBuild) { FAfterBuild = std::move(afterBuild); }
+    // A line for each step of a pass and each change of the receiver's channel.
+    void StatusChanged(const TStationStatus& status) override;
+    // The last status, and its text for the service manager.
+    const std::optional<TStationStatus>& Status() const { return FStatus; }
 
 private:
-    // Logs the text under its name when it differs from what was logged last under that name.
-    void Changed(std::optional<std::string>& last, const std::string& what,
-                 const std::string& text);
+    void LogStep(const TStationStatus& status);
+    void LogReceiver(const TStationStatus& status);
 
     const TLocaleInfo& FLocale;
     TSink FLog;
     std::function<void()> FAfterBuild;
     std::string FLastError;
     bool FRepeatErrorsQuietly = false;
-    std::optional<std::string> FCaption, FTitle, FStatus, FNextPass;
-    std::optional<TColor> FLed;
+    std::optional<TStationStatus> FStatus;
+    // The satellite of the pass under way, kept past the end of its reception for the line that
+    // says it ended.
+    std::string FPassSatellite;
     bool FTimerEnabled = false;
     int FTimerInterval = 200;
     bool FCloseRequested = false;
 };
-
-// "yellow", "green", "lime", "aqua", or the value in hexadecimal.
-std::string ColorName(TColor color);
 
 } // namespace kestrune

@@ -38,8 +38,8 @@ namespace kestrune {
 namespace {
 
 constexpr const char* ApplicationTitle = "Kestrune";
-constexpr TSpinEdit SpinEditOrder[] = {TSpinEdit::PrePassGap, TSpinEdit::PostPassGap,
-                                       TSpinEdit::MinElevation, TSpinEdit::DaysLookahead};
+constexpr TPassSetting SpinEditOrder[] = {TPassSetting::PrePassGap, TPassSetting::PostPassGap,
+                                          TPassSetting::MinElevation, TPassSetting::DaysLookahead};
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -141,8 +141,6 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
 
     FTimer.setInterval(200);
     FProgram = std::make_unique<TProgram>(environment, *this, static_cast<IFormPlacement*>(this));
-    FProgram->Controls().ReceiverType = FComboBoxRxType->currentIndex();
-    FProgram->Controls().ScanWhenIdle = FCheckBoxScanWhenIdle->isChecked();
     FProgram->PassList().SetOnChange([this] { ShowPassList(); });
     ShowControlValues();
     ShowElementSetProblems();
@@ -243,24 +241,24 @@ void TFormMain::CreateSetupTab(QWidget* page) {
 
 void TFormMain::CreatePassTab(QWidget* page) {
     // A spin edit with its caption ending just before it and its unit after it.
-    const auto spin = [&](TSpinEdit edit, const char* name, QWidget* parent, int left, int top,
+    const auto spin = [&](TPassSetting edit, const char* name, QWidget* parent, int left, int top,
                           const QString& caption, const QString& unit, int unitLeft) {
         RightLabel(parent, caption, left - 4, top + 2);
         Label(parent, unit, unitLeft, top + 2);
         auto* spinEdit = Place<QSpinBox>(parent, name, left, top, 41, 22);
-        const TSpinRange range = SpinEditRange(edit);
+        const TSpinRange range = PassSettingRange(edit);
         spinEdit->setRange(range.Min, range.Max);
         FSpinEdits[static_cast<int>(edit)] = spinEdit;
     };
-    spin(TSpinEdit::PrePassGap, "SpinEditPrePassGap", page, 144, 16, "Start of pass gap", "seconds",
-         192);
-    spin(TSpinEdit::PostPassGap, "SpinEditPostPassGap", page, 144, 52, "End of pass gap", "seconds",
-         192);
+    spin(TPassSetting::PrePassGap, "SpinEditPrePassGap", page, 144, 16, "Start of pass gap",
+         "seconds", 192);
+    spin(TPassSetting::PostPassGap, "SpinEditPostPassGap", page, 144, 52, "End of pass gap",
+         "seconds", 192);
     auto* prediction = Place<QGroupBox>(page, "GroupBoxPrediction", 0, 96, 257, 145);
     prediction->setTitle(" Prediction control ");
-    spin(TSpinEdit::MinElevation, "SpinEditMinElevation", prediction, 136, 27, "Minimum elevation",
-         "degrees", 181);
-    spin(TSpinEdit::DaysLookahead, "SpinEditDaysLookahead", prediction, 136, 67, "Predict for",
+    spin(TPassSetting::MinElevation, "SpinEditMinElevation", prediction, 136, 27,
+         "Minimum elevation", "degrees", 181);
+    spin(TPassSetting::DaysLookahead, "SpinEditDaysLookahead", prediction, 136, 67, "Predict for",
          "days", 181);
     FButtonRestart = Button(prediction, "ButtonRestart", "Restart", 176, 112, 73, 25);
 }
@@ -341,21 +339,21 @@ void TFormMain::CreateTimerTab(QWidget* page) {
 }
 
 void TFormMain::ConnectHandlers() {
-    connect(&FTimer, &QTimer::timeout, this, [this] { FProgram->TimerTimer(); });
+    connect(&FTimer, &QTimer::timeout, this, [this] { FProgram->Tick(); });
     connect(&FDownloadTimer, &QTimer::timeout, this,
             [this] { Guard([this] { FProgram->ServiceDownloads(); }); });
     connect(FButtonExit, &QPushButton::clicked, this,
-            [this] { Guard([this] { FProgram->ButtonExitClick(); }); });
+            [this] { Guard([this] { FProgram->Exit(); }); });
     connect(FButtonRestart, &QPushButton::clicked, this,
-            [this] { Guard([this] { FProgram->ButtonRestartClick(); }); });
+            [this] { Guard([this] { FProgram->Rebuild(); }); });
     connect(FButton1, &QPushButton::clicked, this,
-            [this] { Guard([this] { FProgram->ButtonRestartClick(); }); });
+            [this] { Guard([this] { FProgram->Rebuild(); }); });
     connect(FButtonSkip, &QPushButton::clicked, this,
-            [this] { Guard([this] { FProgram->ButtonSkipClick(); }); });
+            [this] { Guard([this] { FProgram->SkipPass(); }); });
     connect(FButtonUpdateLocation, &QPushButton::clicked, this,
-            [this] { Guard([this] { FProgram->ButtonUpdateLocationClick(); }); });
+            [this] { Guard([this] { FProgram->ApplyLocation(); }); });
     connect(FBitBtnReadZenolithLocn, &QPushButton::clicked, this,
-            [this] { Guard([this] { FProgram->ReadZenolithLocation(true); }); });
+            [this] { Guard([this] { FProgram->UseSiblingLocation(); }); });
     connect(FButtonTleFolder, &QPushButton::clicked, this,
             [this] { Guard([this] { ButtonTleFolderClick(); }); });
     connect(FButtonPortSetup, &QPushButton::clicked, this,
@@ -370,26 +368,25 @@ void TFormMain::ConnectHandlers() {
     edit(FEditLatitude, &TControlValues::Latitude);
     edit(FEditLongitude, &TControlValues::Longitude);
     edit(FEditHeight, &TControlValues::Height);
-    for (TSpinEdit which : SpinEditOrder) {
+    for (TPassSetting which : SpinEditOrder) {
         QSpinBox* spin = FSpinEdits[static_cast<int>(which)];
         connect(spin, &QSpinBox::textChanged, this, [this, which](const QString& text) {
             if (!FShowingValues)
-                FProgram->SpinEditChange(which, text.toStdString());
+                FProgram->SetPassSetting(which, text.toStdString());
         });
         connect(spin, &QSpinBox::editingFinished, this,
-                [this, which] { FProgram->SpinEditExit(which); });
+                [this, which] { FProgram->ClampPassSetting(which); });
     }
 
     connect(FComboBoxRxType, &QComboBox::currentIndexChanged, this,
             [this](int index) { FProgram->Controls().ReceiverType = index; });
     connect(FComboBoxRxType, &TqmrComboBox::Click, this,
-            [this](int index) { Guard([this, index] { FProgram->ComboBoxRxTypeChange(index); }); });
+            [this](int index) { Guard([this, index] { FProgram->SetReceiverType(index); }); });
     connect(FCheckBoxScanWhenIdle, &TqmrCheckBox::Click, this, [this](bool checked) {
-        Guard([this, checked] { FProgram->CheckBoxScanWhenIdleClick(checked); });
+        Guard([this, checked] { FProgram->SetScanWhenIdle(checked); });
     });
-    connect(FChannelButtons, &QButtonGroup::idClicked, this, [this](int index) {
-        Guard([this, index] { FProgram->RadioGroupChannelClick(index); });
-    });
+    connect(FChannelButtons, &QButtonGroup::idClicked, this,
+            [this](int index) { Guard([this, index] { FProgram->SelectChannelItem(index); }); });
 
     connect(FStringGridSatList, &QTableWidget::itemChanged, this, [this] { ReadGridRows(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
@@ -398,7 +395,7 @@ void TFormMain::ConnectHandlers() {
                    (widget == FStringGridSatList || FStringGridSatList->isAncestorOf(widget));
         };
         if (inGrid(old) && !inGrid(now))
-            FProgram->StringGridSatListExit();
+            FProgram->StoreSatellites();
     });
 }
 
@@ -422,19 +419,19 @@ void TFormMain::FormShow() {
     FPassListDelegate->SetRowHeight(QFontMetrics(FListBoxSatelliteList->font()).height() + 2);
     FLabelVersion->setText(Q("Program version: " + FVersionInfoReader.StringByIndex(3)));
     FLabelVersion->adjustSize();
-    FProgram->Show();
+    FProgram->Start();
 }
 
 void TFormMain::ButtonTleFolderClick() {
     const QString folder = FServices.ChooseFolder(this, FEditDataPath->text());
     if (folder.isEmpty())
         return;
-    FProgram->ButtonTleFolderClick(folder.toStdString());
+    FProgram->SetElementFolder(folder.toStdString());
     ShowElementSetProblems();
 }
 
 void TFormMain::ButtonPortSetupClick() {
-    FProgram->ButtonPortSetupClick(*FServices.ComSetup);
+    FProgram->SetUpPort(*FServices.ComSetup);
 }
 
 void TFormMain::AddSatelliteClick() {
@@ -491,8 +488,8 @@ void TFormMain::ShowControlValues() {
     FEditLatitude->setText(Q(controls.Latitude));
     FEditLongitude->setText(Q(controls.Longitude));
     FEditHeight->setText(Q(controls.Height));
-    for (TSpinEdit which : SpinEditOrder)
-        FSpinEdits[static_cast<int>(which)]->setValue(FProgram->SpinEditValue(which));
+    for (TPassSetting which : SpinEditOrder)
+        FSpinEdits[static_cast<int>(which)]->setValue(FProgram->PassSetting(which));
     FComboBoxRxType->setCurrentIndex(controls.ReceiverType);
     FCheckBoxScanWhenIdle->setChecked(controls.ScanWhenIdle);
     FStringGridSatList->setRowCount(static_cast<int>(controls.Rows.size()));

@@ -194,7 +194,7 @@ TEST_F(FormMainTest, LocationRestartFallsBackForTextsThatAreNoNumbers) {
     EXPECT_EQ(Text(*form, "EditLongitude"), "-3.25");
     EXPECT_EQ(Text(*form, "EditHeight"), "150");
     // The next tick rebuilds the pass list for the new place.
-    form->Program().TimerTimer();
+    form->Program().Tick();
     EXPECT_DOUBLE_EQ(Component.LatitudeDeg, 55.905);
     EXPECT_DOUBLE_EQ(Component.HeightM, 150);
     form.reset();
@@ -353,7 +353,7 @@ TEST_F(FormMainTest, AWholePassThroughTheWindow) {
 
     const auto tickAt = [&](int second) {
         Clock.Set(Start + second * OneSecond);
-        form->Program().TimerTimer();
+        form->Program().Tick();
     };
     tickAt(0); // builds the pass list
     EXPECT_EQ(form->findChild<QLabel*>("LabelNextPass")->text(), "Next pass: 10:00:20 UTC");

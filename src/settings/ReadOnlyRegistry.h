@@ -1,7 +1,8 @@
 #pragma once
 // A view of a registry that reads everything and changes nothing: every write is refused with
 // ErrorAccessDenied, which the setting objects swallow. The headless station reads the window
-// program's settings through it, so they stay the window program's.
+// program's settings through it, so they stay the window program's; the program core reads
+// through it the settings that the window's own controls keep.
 
 #include "settings/Registry.h"
 

@@ -1,4 +1,4 @@
-#include "station/ReadOnlyRegistry.h"
+#include "settings/ReadOnlyRegistry.h"
 
 namespace kestrune {
 
