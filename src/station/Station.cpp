@@ -1,40 +1,19 @@
 #include "station/Station.h"
 
-#include "platform/linux/ModuleLoader.h"
-#include "platform/linux/RigctlTransport.h"
-
 #include <algorithm>
 
 namespace kestrune {
 
-namespace {
-
-// The window program's key, whatever this executable is called.
-constexpr const char* WindowProgram = "Kestrune";
-
-} // namespace
-
-TStation::TStation(IRegistry& registry, const IClock& clock, const IMonotonicClock& monotonic,
-                   ISleeper& sleeper, const TLocaleInfo& locale, const TStationPlaces& places,
-                   TStationView::TSink log, std::function<void()> wakeUp,
-                   std::function<void(const std::string&)> notify)
-    : FClock(clock), FMonotonic(monotonic), FNotify(std::move(notify)), FRegistry(registry),
-      FView(locale, std::move(log)), FTracking(std::make_unique<TTrackingSocketServer>(
-                                         WindowProgram, locale, places.TrackingFolder)),
-      FDispatcher(std::move(wakeUp)), FDevices(clock), FTicks(clock, monotonic),
+TStation::TStation(TSystemServices& services, ITrackingServer& tracking, TStationView::TSink log,
+                   std::function<void()> wakeUp, std::function<void(const std::string&)> notify)
+    : FClock(services.Clock()), FMonotonic(services.Monotonic()), FNotify(std::move(notify)),
+      FRegistry(services.Registry()), FView(services.Locale(), std::move(log)),
+      FDispatcher(std::move(wakeUp)), FTicks(FClock, FMonotonic),
       FPlan([this] { return FolderState(FProgram->Controls().DataPath); },
-            monotonic.Milliseconds()) {
+            FMonotonic.Milliseconds()) {
     const TSettingsContext settings{FRegistry, [] { return std::string(WindowProgram); }};
-    const std::filesystem::path module = places.ComponentPath;
-    const TProgramEnvironment environment{
-        settings,    clock,
-        sleeper,     locale,
-        *FTracking,  FDevices,
-        FDispatcher, FTrace,
-        FProcesses,  RigctlTransport,
-        FDownloads,  [module] { return ConnectSatellites(module); },
-        module,      places.SchedulePath};
-    FProgram = std::make_unique<TProgram>(environment, FView, nullptr);
+    FProgram = std::make_unique<TProgram>(services.Environment(settings, tracking, FDispatcher),
+                                          FView, nullptr);
     FView.SetAfterBuild([this] { CheckElementSets(); });
     FProgram->Start();
 }

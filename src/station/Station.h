@@ -3,11 +3,7 @@
 // ended the same way, from the window program's own settings, with a log for a window.
 
 #include "app/Program.h"
-#include "platform/linux/CurlDownloader.h"
-#include "platform/linux/SerialDeviceFactory.h"
-#include "platform/linux/ShellProcess.h"
-#include "platform/linux/TrackingSocketServer.h"
-#include "serial/DebugTrace.h"
+#include "platform/SystemServices.h"
 #include "serial/GuiDispatcher.h"
 #include "settings/ReadOnlyRegistry.h"
 #include "station/RebuildPlan.h"
@@ -21,23 +17,17 @@
 
 namespace kestrune {
 
-// Where the station finds and puts what it needs.
-struct TStationPlaces {
-    std::filesystem::path ComponentPath;  // the component's module
-    std::filesystem::path TrackingFolder; // the tracking server's socket folder
-    std::filesystem::path SchedulePath;
-};
+// The window program's settings key and tracking service, whatever this executable is called.
+constexpr const char* WindowProgram = "Kestrune";
 
 class TStation {
 public:
-    // Starts the tracking server (throws ETrackingServer when another copy serves it), then
-    // creates and shows the program core as the window would. Failures the window would show
-    // become log lines. `notify` tells the service manager "READY=1" after the first build,
-    // "WATCHDOG=1" on every tick and the station's status ("STATUS=...") when it changes.
-    TStation(IRegistry& registry, const IClock& clock, const IMonotonicClock& monotonic,
-             ISleeper& sleeper, const TLocaleInfo& locale, const TStationPlaces& places,
-             TStationView::TSink log, std::function<void()> wakeUp,
-             std::function<void(const std::string&)> notify);
+    // Creates and starts the program core as the window would, on the system's services and the
+    // tracking server given. Failures the window would show become log lines. `notify` tells the
+    // service manager "READY=1" after the first build, "WATCHDOG=1" on every tick and the station's
+    // status ("STATUS=...") when it changes.
+    TStation(TSystemServices& services, ITrackingServer& tracking, TStationView::TSink log,
+             std::function<void()> wakeUp, std::function<void(const std::string&)> notify);
     // Ends the program core as closing the window does (RTS lowered, port closed, component
     // released); the registry refuses every write, so no setting changes.
     ~TStation();
@@ -52,7 +42,6 @@ public:
     void Restart();
 
     TStationView& View() { return FView; }
-    TTrackingSocketServer& Tracking() { return *FTracking; }
     IGuiDispatcher& Dispatcher() { return FDispatcher; }
     const TComPort& Port() const { return FProgram->Port(); }
 
@@ -65,12 +54,7 @@ private:
     std::function<void(const std::string&)> FNotify;
     TReadOnlyRegistry FRegistry;
     TStationView FView;
-    std::unique_ptr<TTrackingSocketServer> FTracking;
     TQueuedGuiDispatcher FDispatcher;
-    TSerialDeviceFactory FDevices;
-    TStderrDebugTrace FTrace;
-    TShellLauncher FProcesses;
-    TCurlDownloader FDownloads;
     std::unique_ptr<TProgram> FProgram;
     TTickTimer FTicks;
     TRebuildPlan FPlan;

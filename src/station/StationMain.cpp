@@ -3,14 +3,10 @@
 
 #include "app/ProgramOptions.h"
 #include "platform/linux/EventWait.h"
-#include "platform/linux/Executable.h"
 #include "platform/linux/InstanceLock.h"
 #include "platform/linux/LogStream.h"
-#include "platform/linux/ModuleLoader.h"
-#include "platform/linux/RegistryFile.h"
 #include "platform/linux/ServiceNotify.h"
-#include "platform/linux/SystemClock.h"
-#include "platform/linux/SystemLocale.h"
+#include "platform/linux/TrackingSocketServer.h"
 #include "station/Station.h"
 #include "station/StationLog.h"
 
@@ -66,29 +62,25 @@ int Run(std::optional<TDateTime> clockStart) {
     TSignalWatch signals{SIGHUP, SIGTERM, SIGINT};
     const TInstanceLock instance(RuntimeLockPath("kestrune-station"));
     TWakeUp wakeUp;
-    const TSystemClock systemClock;
-    const TShiftedClock clock(systemClock, clockStart.value_or(systemClock.UtcNow()));
-    const TSteadyClock monotonic;
-    TSystemSleeper sleeper;
-    const TLocaleInfo locale = SystemLocaleInfo();
+    TSystemServices services(clockStart);
     TLogStream out(STDOUT_FILENO), err(STDERR_FILENO);
     TStationLog log(
-        clock, IsJournalStream(STDERR_FILENO), [&out](const std::string& l) { out.WriteLine(l); },
+        services.Clock(), IsJournalStream(STDERR_FILENO),
+        [&out](const std::string& l) { out.WriteLine(l); },
         [&err](const std::string& l) { err.WriteLine(l); });
-    TFileRegistry registry(DefaultRegistryFolder());
-    const TStationPlaces places{SatellitesModulePath(),
-                                TTrackingSocketServer::DefaultSocketFolder("Kestrune"),
-                                ScheduleFilePath()};
+    // Another copy serving the tracking string stops this one here.
+    TTrackingSocketServer tracking(WindowProgram, services.Locale(),
+                                   services.TrackingFolder(WindowProgram));
     TStation station(
-        registry, clock, monotonic, sleeper, locale, places,
+        services, tracking,
         [&log](TLogLevel level, const std::string& text) { log.Write(level, text); },
         [&wakeUp] { wakeUp.Ring(); }, NotifyServiceManager);
-    if (!registry.ReadProblem().empty())
-        station.View().Warn(registry.ReadProblem());
+    if (!services.RegistryProblem().empty())
+        station.View().Warn(services.RegistryProblem());
 
     for (;;) {
         std::vector<TFdWatch> watches{{signals.Fd()}, {wakeUp.Fd()}};
-        for (const auto& watch : station.Tracking().Watches())
+        for (const auto& watch : tracking.Watches())
             watches.push_back({watch.Fd, watch.WantsWrite});
         WaitForEvents(watches, station.WaitMs());
 
@@ -99,7 +91,7 @@ int Run(std::optional<TDateTime> clockStart) {
         }
         wakeUp.Clear();
         station.Dispatcher().ServePending();
-        station.Tracking().Service();
+        tracking.Service();
         station.Service();
     }
 }

@@ -2,17 +2,9 @@
 // rest for the whole run.
 
 #include "app/ProgramOptions.h"
-#include "platform/linux/CurlDownloader.h"
+#include "platform/SystemServices.h"
 #include "platform/linux/EventWait.h"
-#include "platform/linux/Executable.h"
-#include "platform/linux/ModuleLoader.h"
-#include "platform/linux/RegistryFile.h"
-#include "platform/linux/RigctlTransport.h"
-#include "platform/linux/SerialDeviceFactory.h"
-#include "platform/linux/ShellProcess.h"
-#include "platform/linux/SystemClock.h"
-#include "platform/linux/SystemLocale.h"
-#include "serial/DebugTrace.h"
+#include "platform/linux/TrackingSocketServer.h"
 #include "serial/GuiDispatcher.h"
 #include "ui/FormMain.h"
 #include "ui/TrackingDriver.h"
@@ -54,16 +46,12 @@ int main(int argc, char** argv) {
     TSignalWatch stopSignals{SIGHUP, SIGTERM, SIGINT};
     QApplication application(argc, argv);
     application.setApplicationName("Kestrune");
-    const TSystemClock systemClock;
-    const TShiftedClock clock(systemClock, clockStart.value_or(systemClock.UtcNow()));
-    TSystemSleeper sleeper;
-    const TLocaleInfo locale = SystemLocaleInfo();
-    TFileRegistry registry(DefaultRegistryFolder());
+    TSystemServices services(clockStart);
 
     std::unique_ptr<TTrackingSocketServer> server;
     try {
-        server = std::make_unique<TTrackingSocketServer>(
-            "Kestrune", locale, TTrackingSocketServer::DefaultSocketFolder("Kestrune"));
+        server = std::make_unique<TTrackingSocketServer>("Kestrune", services.Locale(),
+                                                         services.TrackingFolder("Kestrune"));
     } catch (const std::exception& error) {
         std::cerr << "Kestrune: " << error.what() << '\n';
         QMessageBox::critical(nullptr, "Kestrune", QString::fromStdString(error.what()));
@@ -74,25 +62,9 @@ int main(int argc, char** argv) {
         QMetaObject::invokeMethod(
             &application, [&dispatcher] { dispatcher.ServePending(); }, Qt::QueuedConnection);
     });
-    TSerialDeviceFactory devices(clock);
-    TStderrDebugTrace trace;
-    TShellLauncher processes;
-    TCurlDownloader downloads;
-    const std::filesystem::path module = SatellitesModulePath();
-    const TProgramEnvironment environment{{registry, [] { return ExecutablePath().string(); }},
-                                          clock,
-                                          sleeper,
-                                          locale,
-                                          tracking,
-                                          devices,
-                                          dispatcher,
-                                          trace,
-                                          processes,
-                                          RigctlTransport,
-                                          downloads,
-                                          [module] { return ConnectSatellites(module); },
-                                          module,
-                                          ScheduleFilePath()};
+    const TProgramEnvironment environment = services.Environment(
+        {services.Registry(), [&services] { return services.ExecutablePath(); }}, tracking,
+        dispatcher);
 
     int status = 0;
     {

@@ -3,18 +3,8 @@
 
 #include "ui/FormMain.h"
 
-#include "platform/linux/SerialDeviceFactory.h"
 #include "serial/ComPort.h"
-#include "serial/DebugTrace.h"
-#include "serial/GuiDispatcher.h"
-#include "settings/MemoryRegistry.h"
-#include "support/FakeClock.h"
-#include "support/FakeDownloader.h"
-#include "support/FakeProcesses.h"
-#include "support/FakeRigTransport.h"
-#include "support/FakeSatellites.h"
-#include "support/FakeTrackingServer.h"
-#include "support/TempDir.h"
+#include "support/FakeServices.h"
 #include "ui/Led.h"
 
 #include <QAction>
@@ -43,24 +33,8 @@ public:
     }
 };
 
-class FormMainTest : public ::testing::Test {
+class FormMainTest : public ::testing::Test, protected test::TFakeServices {
 protected:
-    const TDateTime Start = EncodeDateTime(2026, 12, 8, 10, 0, 0);
-    test::TFakeClock Clock{Start};
-    test::TFakeSleeper Sleeper{Clock};
-    TLocaleInfo Locale;
-    TMemoryRegistry Registry;
-    TSettingsContext Settings{Registry, [] { return std::string("/opt/kestrune/Kestrune"); }};
-    test::TFakeSatellites Component;
-    test::TFakeTrackingServer Tracking;
-    TSerialDeviceFactory Devices{Clock};
-    TQueuedGuiDispatcher Dispatcher;
-    TStderrDebugTrace Trace;
-    test::TFakeLauncher Processes;
-    std::string RigAddress;
-    test::TFakeRigTransport* Rig = nullptr;
-    test::TFakeDownloader Downloads;
-    test::TTempDir Dir;
     TAnsweringSetup Setup;
     QString ChosenFolder;
     QString ChosenSatellite;
@@ -68,26 +42,7 @@ protected:
     std::vector<std::string> Messages, Errors;
 
     std::unique_ptr<TFormMain> Open() {
-        const TProgramEnvironment environment{Settings,
-                                              Clock,
-                                              Sleeper,
-                                              Locale,
-                                              Tracking,
-                                              Devices,
-                                              Dispatcher,
-                                              Trace,
-                                              Processes,
-                                              [this](const std::string& address) {
-                                                  RigAddress = address;
-                                                  auto transport =
-                                                      std::make_unique<test::TFakeRigTransport>();
-                                                  Rig = transport.get();
-                                                  return transport;
-                                              },
-                                              Downloads,
-                                              [this] { return test::WrapFake(Component); },
-                                              "/opt/kestrune/QmrSatLib.so",
-                                              Dir.Path() / "Schedule.txt"};
+        const TProgramEnvironment environment = Environment();
         TFormMainServices services;
         services.ShowBox = [this](QWidget*, const QString& text, bool error) {
             (error ? Errors : Messages).push_back(text.toStdString());
@@ -113,24 +68,6 @@ protected:
     }
     static void SetText(TFormMain& form, const char* name, const char* text) {
         Find<QLineEdit>(form, name)->setText(text);
-    }
-
-    void Store(const char* name, int value) {
-        TRegistryInteger setting(Settings, name);
-        setting.Value = value;
-    }
-    void Store(const char* name, const std::string& value) {
-        TRegistryString setting(Settings, name);
-        setting.Value = value;
-    }
-    std::string StoredString(const char* name) {
-        return TRegistryString(Settings, name, "<none>").Value;
-    }
-    int StoredInteger(const char* name) { return TRegistryInteger(Settings, name, -999).Value; }
-    void StorePort(const std::string& port) {
-        TComPort comPort("ComPortControl", {Devices, Dispatcher, Trace, Registry});
-        comPort.SetPort(port);
-        comPort.StoreSettings(TStorageKind::Registry, PortSettingsPath);
     }
 };
 

@@ -1,20 +1,17 @@
 #pragma once
 // Opens serial devices by port name on Linux: "ttyUSB0" is /dev/ttyUSB0, a name starting with
-// "/" is a path, "loop://" is the loopback device and "spy://NAME?file=PATH" logs the port NAME.
+// "/" is a path; "loop://" and "spy://NAME?file=PATH" as everywhere.
 
-#include "core/DateTime.h"
-#include "serial/SerialDevice.h"
+#include "serial/DeviceFactory.h"
 
 namespace kestrune {
 
-class TSerialDeviceFactory final : public ISerialDeviceFactory {
-public:
-    // The clock stamps the spy's log lines.
-    explicit TSerialDeviceFactory(const IClock& clock) : FClock(clock) {}
-    int Open(const std::string& portName, std::unique_ptr<ISerialDevice>& device) override;
+// A termios device by its port name.
+int OpenTermiosPort(const std::string& portName, std::unique_ptr<ISerialDevice>& device);
 
-private:
-    const IClock& FClock;
+class TSerialDeviceFactory final : public TDeviceFactory {
+public:
+    explicit TSerialDeviceFactory(const IClock& clock) : TDeviceFactory(clock, OpenTermiosPort) {}
 };
 
 } // namespace kestrune
