@@ -1,8 +1,8 @@
 #pragma once
 // The program core's surroundings in a test, as the system's services are for the programs: an
 // in-memory registry, a clock the test moves, a fake orbit component, tracking server, pass-
-// command launcher, downloads and rig connection, and ports opened by name among the program's
-// own devices (loop:// and spy://).
+// command launcher, downloads and rig connection, and ports opened by name: the program's own
+// devices (loop:// and spy://) and the fake hardware's ports ("COM1", "COM2").
 
 #include "app/Program.h"
 #include "serial/DebugTrace.h"
@@ -14,6 +14,7 @@
 #include "support/FakeProcesses.h"
 #include "support/FakeRigTransport.h"
 #include "support/FakeSatellites.h"
+#include "support/FakeSerialDevice.h"
 #include "support/FakeTrackingServer.h"
 #include "support/TempDir.h"
 
@@ -44,7 +45,11 @@ public:
     TSettingsContext Settings{Registry, [] { return std::string("/opt/kestrune/Kestrune"); }};
     TFakeSatellites Component;
     TFakeTrackingServer Tracking;
-    TDeviceFactory Devices{Clock, nullptr};
+    TFakeSerialHardware Hardware;
+    TDeviceFactory Devices{Clock,
+                           [this](const std::string& port, std::unique_ptr<ISerialDevice>& device) {
+                               return Hardware.Open(port, device);
+                           }};
     TQueuedGuiDispatcher Dispatcher;
     TStderrDebugTrace Trace;
     TFakeLauncher Processes;

@@ -271,9 +271,10 @@ TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
     EXPECT_EQ(StoredString("SatChannels"), R"("METEOR-M2_3,5")");
 }
 
-TEST_F(FormMainTest, AWholePassThroughTheWindow) {
-    const std::string spyLog = (Dir.Path() / "port.log").string();
-    StorePort("spy://loop://?file=" + spyLog);
+// What the program core shows through a pass reaches the window's controls (the core's own test
+// holds the texts and the port's bytes).
+TEST_F(FormMainTest, APassShowsInTheWindowsControls) {
+    StorePort("loop://");
     Store("RxType", RxRx2);
     Store("TleDataPath", std::string("/data/tle/"));
     Store("PrePassGap", 3);
@@ -316,24 +317,6 @@ TEST_F(FormMainTest, AWholePassThroughTheWindow) {
     EXPECT_EQ(titles[29], "RX scanning...");
     EXPECT_FALSE(skip->isEnabled());
     EXPECT_TRUE(Errors.empty());
-
-    form.reset();
-    const std::string log = test::ReadFileBytes(spyLog);
-    // Scan at the build, standby twice when the pass is seen, scan and channel 1 twice at its
-    // start, standby twice after it, scan twice at the end of the pause; RTS high once a second
-    // while receiving, low at the start, through the pause after the pass and at the close.
-    std::vector<std::string> events;
-    for (std::size_t at = 0; (at = log.find(' ', at)) != std::string::npos;) {
-        const std::size_t end = log.find('\n', at);
-        events.push_back(log.substr(at + 1, end - at - 1));
-        at = end;
-    }
-    const std::vector<std::string> expected{
-        "RTS 0",        "WRITE \"S\"",  "WRITE \"F0\"", "WRITE \"F0\"", "WRITE \"S\"",
-        "WRITE \"F1\"", "WRITE \"F1\"", "RTS 1",        "RTS 1",        "RTS 1",
-        "RTS 1",        "RTS 1",        "WRITE \"F0\"", "WRITE \"F0\"", "RTS 0",
-        "RTS 0",        "RTS 0",        "WRITE \"S\"",  "WRITE \"S\"",  "RTS 0"};
-    EXPECT_EQ(events, expected) << log;
 }
 
 } // namespace

@@ -72,20 +72,11 @@ TProgramEnvironment TSystemServices::Environment(const TSettingsContext& setting
                                                  ITrackingServer& tracking,
                                                  IGuiDispatcher& dispatcher) {
     const std::filesystem::path module = F->ComponentPath;
-    return {settings,
-            F->Clock,
-            F->Sleeper,
-            F->Locale,
-            tracking,
-            F->Devices,
-            dispatcher,
-            F->Trace,
-            F->Processes,
-            RigctlTransport,
-            F->Downloads,
-            [module] { return ConnectSatellites(module); },
-            module,
-            ScheduleFilePath()};
+    return {settings,        F->Clock,          F->Sleeper,
+            F->Locale,       tracking,          F->Devices,
+            dispatcher,      F->Trace,          F->Processes,
+            RigctlTransport, F->Downloads,      [module] { return ConnectSatellites(module); },
+            module,          ScheduleFilePath()};
 }
 
 } // namespace kestrune
