@@ -89,7 +89,8 @@ int Run(const TPredictOptions& options) {
     if (!std::filesystem::is_directory(options.TleDir, error))
         throw std::runtime_error("no such folder: " + options.TleDir);
     auto satellites = ConnectSatellites(SatellitesModulePath());
-    satellites->SetDataPath(std::filesystem::absolute(options.TleDir).string() + "/");
+    satellites->SetDataPath(Utf8FromPath(std::filesystem::absolute(PathFromUtf8(options.TleDir))) +
+                            "/");
     if (!satellites->GetDataValid())
         throw std::runtime_error("no valid element sets in " + options.TleDir);
 

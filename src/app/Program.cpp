@@ -486,8 +486,8 @@ void TProgram::UseSiblingLocation() {
 
 void TProgram::SetElementFolder(const std::string& folder) {
     FControls.DataPath = folder;
-    if (folder.empty() || folder.back() != '/')
-        FControls.DataPath += '/';
+    if (!EndsWithPathSeparator(folder))
+        FControls.DataPath += static_cast<char>(std::filesystem::path::preferred_separator);
     FTleDataPath->Value = FControls.DataPath;
     FView.ShowControlValues();
     Guarded([&] {
@@ -529,7 +529,7 @@ void TProgram::StoreSatellites() {
 
 std::vector<std::string> TProgram::ElementSetProblems() const {
     TTleCatalog catalog;
-    catalog.AddFolder(FControls.DataPath);
+    catalog.AddFolder(PathFromUtf8(FControls.DataPath));
     std::vector<std::string> names;
     for (const TSatelliteRow& row : FControls.Rows) {
         if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")

@@ -109,7 +109,7 @@ void TElementRefresh::StartNext() {
 
 void TElementRefresh::PutInPlace(const std::string& url, const std::string& text) {
     const std::string name = ElementFileName(url);
-    const std::filesystem::path folder = FFolder();
+    const std::filesystem::path folder = PathFromUtf8(FFolder());
     if (folder.empty()) {
         Fail(url, "no element folder is chosen");
         return;
@@ -123,7 +123,7 @@ void TElementRefresh::PutInPlace(const std::string& url, const std::string& text
         if (!out) {
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
-            Fail(url, "cannot write " + temporary.string());
+            Fail(url, "cannot write " + Utf8FromPath(temporary));
             return;
         }
     }
@@ -131,7 +131,7 @@ void TElementRefresh::PutInPlace(const std::string& url, const std::string& text
     std::filesystem::rename(temporary, target, error);
     if (error) {
         std::filesystem::remove(temporary, error);
-        Fail(url, "cannot replace " + target.string());
+        Fail(url, "cannot replace " + Utf8FromPath(target));
         return;
     }
     FReplaced.push_back(name);

@@ -1,5 +1,7 @@
 #include "core/Satellites.h"
 
+#include "core/Text.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -44,9 +46,9 @@ std::string DescribeHResult(HResult code) {
 
 std::string SatellitesConnectionMessage(const std::filesystem::path& module,
                                         const std::string& reason) {
-    const std::string file = module.filename().string();
+    const std::string file = Utf8FromPath(module.filename());
     return "Error connecting to in-process COM server " + file + "\r\rTry copying the file " +
-           file + " into the folder containing the program (" + module.parent_path().string() +
+           file + " into the folder containing the program (" + Utf8FromPath(module.parent_path()) +
            ") and start it again." + "\r\rThe loader reported: " + reason;
 }
 

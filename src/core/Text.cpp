@@ -4,6 +4,20 @@
 
 namespace kestrune {
 
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+bool EndsWithPathSeparator(std::string_view path) {
+    return !path.empty() &&
+           (path.back() == '/' || path.back() == std::filesystem::path::preferred_separator);
+}
+
 namespace {
 
 char UpperAscii(char c) {

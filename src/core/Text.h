@@ -1,6 +1,7 @@
 #pragma once
 // Small text helpers shared by the whole program.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,5 +22,13 @@ std::optional<int> ParseInt(std::string_view text);
 // Every occurrence of `from` replaced by `to` (exact, case-sensitive); an empty `from` changes
 // nothing.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+// Paths from and to the program's UTF-8 texts. A path made from a narrow string takes it in the
+// system's code page where paths are wide (a folder "Bjørn TLE" would not be found there), so
+// every path made from a text of the program goes through these.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
+// Whether the text ends with a separator of folders ("/", and "\" where the system takes it).
+bool EndsWithPathSeparator(std::string_view path);
 
 } // namespace kestrune

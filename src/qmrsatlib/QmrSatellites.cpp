@@ -2,6 +2,7 @@
 
 #include "core/CommaText.h"
 #include "core/DateTime.h"
+#include "core/Text.h"
 #include "qmrsatlib/Observer.h"
 #include "qmrsatlib/PassFinder.h"
 
@@ -54,7 +55,7 @@ HResult TQmrSatellites::SetDataPath(const std::string& folder) {
         if (!std::filesystem::is_directory(folder, error))
             return EInvalidArg;
         FHasFolder = true;
-        FFolder = folder;
+        FFolder = PathFromUtf8(folder);
         FFolderState = {};
         FCatalog = {};
         Refresh();

@@ -107,7 +107,7 @@ TFolderState ReadFolderState(const std::filesystem::path& folder) {
         std::error_code error;
         const auto size = entry.file_size(error);
         const auto modified = entry.last_write_time(error);
-        state.Files.push_back({entry.path().filename().string(), error ? 0 : size,
+        state.Files.push_back({Utf8FromPath(entry.path().filename()), error ? 0 : size,
                                error ? std::filesystem::file_time_type() : modified});
     });
     std::sort(state.Files.begin(), state.Files.end(),

@@ -56,7 +56,8 @@ bool ReadText(IRegistryKey& key, std::string_view name, std::string& text) {
 } // namespace
 
 std::string ProgramSegment(std::string_view executableName) {
-    if (const auto slash = executableName.rfind('/'); slash != std::string_view::npos)
+    // Either separator: a Windows path (C:\Kestrune\Kestrune.exe) has backslashes.
+    if (const auto slash = executableName.find_last_of("/\\"); slash != std::string_view::npos)
         executableName.remove_prefix(slash + 1);
     return std::string(executableName.substr(0, executableName.rfind('.')));
 }

@@ -1,5 +1,7 @@
 #include "station/Station.h"
 
+#include "core/Text.h"
+
 #include <algorithm>
 
 namespace kestrune {
@@ -9,7 +11,7 @@ TStation::TStation(TSystemServices& services, ITrackingServer& tracking, TStatio
     : FClock(services.Clock()), FMonotonic(services.Monotonic()), FNotify(std::move(notify)),
       FRegistry(services.Registry()), FView(services.Locale(), std::move(log)),
       FDispatcher(std::move(wakeUp)), FTicks(FClock, FMonotonic),
-      FPlan([this] { return FolderState(FProgram->Controls().DataPath); },
+      FPlan([this] { return FolderState(PathFromUtf8(FProgram->Controls().DataPath)); },
             FMonotonic.Milliseconds()) {
     const TSettingsContext settings{FRegistry, [] { return std::string(WindowProgram); }};
     FProgram = std::make_unique<TProgram>(services.Environment(settings, tracking, FDispatcher),

@@ -1,6 +1,7 @@
 #include "ui/FormMain.h"
 
 #include "core/SatelliteList.h"
+#include "core/Text.h"
 #include "platform/linux/Executable.h"
 #include "platform/linux/SystemLocale.h"
 #include "ui/AboutBox.h"
@@ -436,7 +437,7 @@ void TFormMain::ButtonPortSetupClick() {
 
 void TFormMain::AddSatelliteClick() {
     TTleCatalog catalog;
-    catalog.AddFolder(FProgram->Controls().DataPath);
+    catalog.AddFolder(PathFromUtf8(FProgram->Controls().DataPath));
     const QString name = FServices.ChooseSatellite(this, catalog, FProgram->Clock().UtcNow());
     if (name.isEmpty())
         return;

@@ -108,9 +108,9 @@ TEST_F(ProgramTest, TheRoadOfOnePass) {
         if (steps.empty() || steps.back() != step)
             steps.push_back(step);
     }
-    EXPECT_EQ(steps, (std::vector<std::string>{"1  - 0", "2 NOAA 19 0 137200000",
-                                               "3 NOAA 19 1 137100000", "4  0 137200000",
-                                               "1  - 137200000"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"1  - 0", "2 NOAA 19 0 137200000", "3 NOAA 19 1 137100000",
+                                        "4  0 137200000", "1  - 137200000"}));
 
     // The port: scan at the build; standby twice when the pass is seen; scan and channel 1
     // twice at its start; RTS high once a second while receiving; standby twice after it; RTS

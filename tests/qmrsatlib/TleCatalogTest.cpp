@@ -1,6 +1,7 @@
 // The element sets of a data folder: which files count, which set wins, how names are found.
 #include "qmrsatlib/TleCatalog.h"
 
+#include "core/Text.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -116,6 +117,21 @@ TEST(TleCatalog, FolderStateNoticesChanges) {
     folder.Write("a.txt", "xy");
     EXPECT_NE(ReadFolderState(folder.Path()), one);
     EXPECT_FALSE(ReadFolderState(folder.Path() / "missing").Listed);
+}
+
+// A folder and a file named in UTF-8, as the settings hold them, are found and named back alike.
+TEST(TleCatalog, FolderNamesOutsideAsciiRoundTrip) {
+    test::TTempDir root;
+    const std::string folder = Utf8FromPath(root.Path()) + "/Bjørn TLE";
+    std::filesystem::create_directory(PathFromUtf8(folder));
+    const std::string set = DataFile("weather.txt");
+    std::ofstream(PathFromUtf8(folder + "/vær.txt")) << set;
+    TTleCatalog catalog;
+    ASSERT_TRUE(catalog.AddFolder(PathFromUtf8(folder)));
+    EXPECT_NE(catalog.Find("NOAA 19"), nullptr);
+    const TFolderState state = ReadFolderState(PathFromUtf8(folder));
+    ASSERT_EQ(state.Files.size(), 1u);
+    EXPECT_EQ(state.Files[0].Name, "vær.txt");
 }
 
 } // namespace

@@ -144,6 +144,7 @@ TEST(ProgramSegment, DropsFolderAndLastExtensionOnly) {
     EXPECT_EQ(ProgramSegment("/usr/local/bin/Kestrune"), "Kestrune");
     EXPECT_EQ(ProgramSegment("Kestrune.exe"), "Kestrune");
     EXPECT_EQ(ProgramSegment("/opt/v1.2/Kestrune.beta.exe"), "Kestrune.beta");
+    EXPECT_EQ(ProgramSegment("C:\\Program Files\\Kestrune 1.2\\Kestrune.exe"), "Kestrune");
 }
 
 TEST_P(SettingObjects, SiblingReaderAnswersOnlyText) {
