@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <fstream>
 #include <system_error>
 
 namespace kestrune {
@@ -81,30 +80,34 @@ void TScheduleList::Assign(const std::vector<std::string>& lines) {
 void TScheduleList::SaveToFile(const std::filesystem::path& path, const TLocaleInfo& locale) const {
     std::error_code ignored;
     const std::filesystem::path fullPath = std::filesystem::absolute(path, ignored);
-    auto failure = [&](const char* what, int error) {
-        return EFileError(std::string(what) + " \"" + fullPath.string() + "\". " +
-                          std::strerror(error));
+    auto failure = [&](const char* what, const std::error_code& error) {
+        return EFileError(std::string(what) + " \"" + Utf8FromPath(fullPath) + "\". " +
+                          error.message());
     };
+    // The streams leave the system's reason in errno.
+    auto streamError = [] { return std::error_code(errno, std::generic_category()); };
     std::string bytes;
     for (const std::string& line : FLines)
         bytes += locale.ToSystemCharset(line) + "\r\n";
 
     // Written beside the file and renamed over it, so a failure leaves the old schedule whole.
-    const std::filesystem::path temp = fullPath.string() + ".tmp";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    std::filesystem::path temp = fullPath;
+    temp += ".tmp";
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
     if (!file)
-        throw failure("Cannot create file", errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const int writeError = errno;
-    if (std::fclose(file) != 0 || !written) {
-        const int error = written ? errno : writeError;
+        throw failure("Cannot create file", streamError());
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        const std::error_code error = streamError();
         std::filesystem::remove(temp, ignored);
         throw failure("Cannot write file", error);
     }
-    if (std::rename(temp.c_str(), fullPath.c_str()) != 0) {
-        const int error = errno;
+    std::error_code renameError;
+    std::filesystem::rename(temp, fullPath, renameError);
+    if (renameError) {
         std::filesystem::remove(temp, ignored);
-        throw failure("Cannot create file", error);
+        throw failure("Cannot create file", renameError);
     }
 }
 

@@ -265,6 +265,23 @@ TEST_F(ScheduleBuilderTest, TheScheduleIsSortedDeduplicatedAndInTheLocaleCharset
               Pass(10, 0, 0, 600, "M\xe9TEO") + "\r\n" + Pass(12, 0, 0, 600, "M\xe9TEO") + "\r\n");
 }
 
+TEST(ScheduleList, AFileThatCannotBeReplacedStaysAndNoTemporaryIsLeft) {
+    TTempDir dir;
+    const auto path = dir.Path() / "Schedule.txt";
+    std::filesystem::create_directory(path);
+    TScheduleList list;
+    list.Assign({"20250528100000 N 40 180 600 A"});
+    try {
+        list.SaveToFile(path, TLocaleInfo{});
+        FAIL() << "no error";
+    } catch (const EFileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + path.string() + "\". Is a directory");
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "Schedule.txt.tmp"));
+}
+
 TEST(PassList, KeepsOrderAndSelectionLikeASortedListBox) {
     TPassList list;
     int changes = 0;
