@@ -69,8 +69,8 @@ void PrintPassList(TSatellites& satellites, const TPredictOptions& options, TDat
                              nullptr);
     builder.SetSatellites(&satellites);
     builder.BuildPassList();
-    for (const std::string& line : passList.Lines())
-        std::cout << line << '\n';
+    for (const TPassLine& pass : passList.Passes())
+        std::cout << pass.Text << '\n';
 }
 
 // Names without an element set give no passes, and old sets give wrong ones: say so.

@@ -213,7 +213,7 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FBuilder =
         std::make_unique<TScheduleBuilder>(*FAdapter, FPassList, *FScheduleList, FEnvironment.Clock,
                                            locale, FEnvironment.SchedulePath, [this] {
-                                               FView.PassListBuilt(FPassList.Lines());
+                                               FView.PassListBuilt(FPassList.Passes());
                                                FSequencer->ShowNextPass();
                                            });
     FBuilder->SetSatellites(FSatellites.get());

@@ -120,8 +120,8 @@ public:
     virtual void SetPortHint(const std::string&) {}
     // The core changed values of TControlValues or of the spin edits.
     virtual void ShowControlValues() {}
-    // A build has filled the pass list with these lines.
-    virtual void PassListBuilt(const std::vector<std::string>&) {}
+    // A build has filled the pass list with these passes.
+    virtual void PassListBuilt(const std::vector<TPassLine>&) {}
     // The station's status after each tick.
     virtual void StatusChanged(const TStationStatus&) {}
     // Something the program did on its own (a lost port open again): a word for a log.

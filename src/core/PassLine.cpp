@@ -2,6 +2,8 @@
 
 #include "core/Text.h"
 
+#include <array>
+
 namespace kestrune {
 
 namespace {
@@ -11,25 +13,7 @@ std::string_view Copy(std::string_view line, std::size_t from, std::size_t count
     return from - 1 < line.size() ? line.substr(from - 1, count) : std::string_view();
 }
 
-// Word `index` (from 1); words are runs of characters other than blanks.
-std::string_view Word(std::string_view line, int index) {
-    std::size_t p = 0;
-    for (int i = 1;; ++i) {
-        while (p < line.size() && line[p] == ' ')
-            ++p;
-        const std::size_t start = p;
-        while (p < line.size() && line[p] != ' ')
-            ++p;
-        if (start == p)
-            return {};
-        if (i == index)
-            return line.substr(start, p - start);
-    }
-}
-
-} // namespace
-
-TDateTime PassStart(std::string_view line) {
+TDateTime StartOf(std::string_view line) {
     static constexpr std::size_t Pieces[6][2] = {{1, 4}, {5, 2}, {7, 2}, {9, 2}, {11, 2}, {13, 2}};
     int values[6];
     for (int i = 0; i < 6; ++i) {
@@ -44,12 +28,34 @@ TDateTime PassStart(std::string_view line) {
     return EncodeDateTime(values[0], values[1], values[2], values[3], values[4], values[5]);
 }
 
-TDateTime PassLength(std::string_view line) {
-    const auto seconds = ParseInt(Word(line, 5));
-    return seconds ? *seconds / SecondsPerDay : 0;
+} // namespace
+
+TPassLine ParsePassLine(std::string line) {
+    TPassLine pass;
+    pass.Start = StartOf(line);
+    const std::string_view text = line;
+    // The first five words; what follows the fifth is the name.
+    std::array<std::string_view, 5> words;
+    std::size_t p = 0;
+    for (std::string_view& word : words) {
+        while (p < text.size() && text[p] == ' ')
+            ++p;
+        const std::size_t start = p;
+        while (p < text.size() && text[p] != ' ')
+            ++p;
+        word = text.substr(start, p - start);
+    }
+    pass.Direction = words[1].empty() ? '\0' : words[1].front();
+    pass.MaxElevationDeg = ParseInt(words[2]);
+    pass.MaxAzimuthDeg = ParseInt(words[3]);
+    pass.LengthS = ParseInt(words[4]);
+    pass.Satellite = Trim(text.substr(p));
+    pass.Text = std::move(line);
+    return pass;
 }
 
-std::string PassDisplayText(std::string_view line, const TLocaleInfo& locale) {
+std::string PassDisplayText(const TPassLine& pass, const TLocaleInfo& locale) {
+    const std::string_view line = pass.Text;
     std::string text;
     text.append(Copy(line, 1, 4)).append(1, locale.DateSeparator).append(Copy(line, 5, 2));
     text.append(1, locale.DateSeparator).append(Copy(line, 7, 2)).append(" ");
@@ -65,14 +71,6 @@ std::string PassDisplayText(std::string_view line, const TLocaleInfo& locale) {
     const std::size_t blank = tail.find(' ');
     text.append(blank == std::string_view::npos ? std::string_view() : tail.substr(blank));
     return text;
-}
-
-char PassDirection(std::string_view line) {
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string_view::npos)
-        return '\0';
-    const std::size_t letter = line.find_first_not_of(' ', blank);
-    return letter == std::string_view::npos ? '\0' : line[letter];
 }
 
 } // namespace kestrune

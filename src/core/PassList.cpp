@@ -11,22 +11,22 @@ namespace kestrune {
 
 namespace {
 
-bool LessText(const std::string& a, const std::string& b) {
-    return CompareTextAscii(a, b) < 0;
+bool LessText(const TPassLine& a, const TPassLine& b) {
+    return CompareTextAscii(a.Text, b.Text) < 0;
 }
 
 } // namespace
 
-const std::string& TPassList::Line(int index) const {
+const TPassLine& TPassList::Pass(int index) const {
     if (index < 0 || index >= Count())
         throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-    return FLines[static_cast<std::size_t>(index)];
+    return FPasses[static_cast<std::size_t>(index)];
 }
 
-int TPassList::Add(const std::string& line) {
-    const auto at = std::upper_bound(FLines.begin(), FLines.end(), line, LessText);
-    const int index = static_cast<int>(at - FLines.begin());
-    FLines.insert(at, line);
+int TPassList::Add(TPassLine pass) {
+    const auto at = std::upper_bound(FPasses.begin(), FPasses.end(), pass, LessText);
+    const int index = static_cast<int>(at - FPasses.begin());
+    FPasses.insert(at, std::move(pass));
     if (FItemIndex >= index)
         ++FItemIndex;
     Changed();
@@ -34,8 +34,8 @@ int TPassList::Add(const std::string& line) {
 }
 
 void TPassList::Delete(int index) {
-    Line(index);
-    FLines.erase(FLines.begin() + index);
+    Pass(index);
+    FPasses.erase(FPasses.begin() + index);
     if (FItemIndex == index)
         FItemIndex = -1;
     else if (FItemIndex > index)
@@ -44,7 +44,7 @@ void TPassList::Delete(int index) {
 }
 
 void TPassList::Clear() {
-    FLines.clear();
+    FPasses.clear();
     FItemIndex = -1;
     Changed();
 }
@@ -68,12 +68,12 @@ void TPassList::Changed() {
         FOnChange();
 }
 
-void TScheduleList::Assign(const std::vector<std::string>& lines) {
-    FLines.clear();
-    for (const std::string& line : lines) {
-        const auto at = std::lower_bound(FLines.begin(), FLines.end(), line, LessText);
-        if (at == FLines.end() || CompareTextAscii(*at, line) != 0)
-            FLines.insert(at, line);
+void TScheduleList::Assign(const std::vector<TPassLine>& passes) {
+    FPasses.clear();
+    for (const TPassLine& pass : passes) {
+        const auto at = std::lower_bound(FPasses.begin(), FPasses.end(), pass, LessText);
+        if (at == FPasses.end() || CompareTextAscii(at->Text, pass.Text) != 0)
+            FPasses.insert(at, pass);
     }
 }
 
@@ -87,8 +87,8 @@ void TScheduleList::SaveToFile(const std::filesystem::path& path, const TLocaleI
     // The streams leave the system's reason in errno.
     auto streamError = [] { return std::error_code(errno, std::generic_category()); };
     std::string bytes;
-    for (const std::string& line : FLines)
-        bytes += locale.ToSystemCharset(line) + "\r\n";
+    for (const TPassLine& pass : FPasses)
+        bytes += locale.ToSystemCharset(pass.Text) + "\r\n";
 
     // Written beside the file and renamed over it, so a failure leaves the old schedule whole.
     std::filesystem::path temp = fullPath;

@@ -3,6 +3,7 @@
 // (the copy that is written to the schedule file).
 
 #include "core/LocaleInfo.h"
+#include "core/PassLine.h"
 
 #include <filesystem>
 #include <functional>
@@ -11,19 +12,19 @@
 
 namespace kestrune {
 
-// Lines kept in ascending order of their text, compared without regard to case, with one
-// selected line or none (-1). A change is announced through OnChange, except between
+// Passes kept in ascending order of their lines' text, compared without regard to case, with
+// one selected pass or none (-1). A change is announced through OnChange, except between
 // BeginUpdate and EndUpdate, where one announcement comes at the end.
 class TPassList {
 public:
-    int Count() const { return static_cast<int>(FLines.size()); }
-    bool Empty() const { return FLines.empty(); }
-    // Throws std::out_of_range for an index that has no line.
-    const std::string& Line(int index) const;
-    const std::vector<std::string>& Lines() const { return FLines; }
+    int Count() const { return static_cast<int>(FPasses.size()); }
+    bool Empty() const { return FPasses.empty(); }
+    // Throws std::out_of_range for an index that has no pass.
+    const TPassLine& Pass(int index) const;
+    const std::vector<TPassLine>& Passes() const { return FPasses; }
 
-    // Inserts the line at its sorted place (after equal ones) and returns its index.
-    int Add(const std::string& line);
+    // Inserts the pass at its sorted place (after equal ones) and returns its index.
+    int Add(TPassLine pass);
     void Delete(int index);
     void Clear();
 
@@ -37,7 +38,7 @@ public:
 private:
     void Changed();
 
-    std::vector<std::string> FLines;
+    std::vector<TPassLine> FPasses;
     int FItemIndex = -1;
     int FUpdateCount = 0;
     bool FChangedDuringUpdate = false;
@@ -49,17 +50,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Sorted without regard to case; a line equal to one already there is not added.
+// Sorted without regard to case; a pass whose line equals one already there is not added.
 class TScheduleList {
 public:
-    void Assign(const std::vector<std::string>& lines);
-    const std::vector<std::string>& Lines() const { return FLines; }
+    void Assign(const std::vector<TPassLine>& passes);
+    const std::vector<TPassLine>& Passes() const { return FPasses; }
     // Every line ended by CR LF, in the locale's character set, no byte-order mark. The file is
     // replaced whole or not at all; a failure throws EFileError with the system's reason.
     void SaveToFile(const std::filesystem::path& path, const TLocaleInfo& locale) const;
 
 private:
-    std::vector<std::string> FLines;
+    std::vector<TPassLine> FPasses;
 };
 
 } // namespace kestrune

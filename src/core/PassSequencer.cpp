@@ -1,6 +1,5 @@
 #include "core/PassSequencer.h"
 
-#include "core/PassLine.h"
 #include "core/Text.h"
 
 #include <algorithm>
@@ -11,17 +10,6 @@
 namespace kestrune {
 
 namespace {
-
-// The text after the first blank, trimmed; empty when there is no blank.
-std::string_view AfterBlank(std::string_view text) {
-    const std::size_t blank = text.find(' ');
-    return blank == std::string_view::npos ? std::string_view() : Trim(text.substr(blank + 1));
-}
-
-// The text before the first blank.
-std::string_view FirstWord(std::string_view text) {
-    return text.substr(0, text.find(' '));
-}
 
 std::string TwoDigits(int value) {
     char text[16];
@@ -157,8 +145,7 @@ void TPassSequencer::RemoveEndedPasses(TDateTime now) {
     // cannot be received any more; replaying them would make the station miss the real ones.
     bool removed = false;
     while (!FPassList.Empty()) {
-        const std::string& line = FPassList.Line(0);
-        if (ToMilliseconds(PassStart(line) + PassLength(line)) > ToMilliseconds(now))
+        if (ToMilliseconds(FPassList.Pass(0).End()) > ToMilliseconds(now))
             break;
         FPassList.Delete(0);
         removed = true;
@@ -168,32 +155,22 @@ void TPassSequencer::RemoveEndedPasses(TDateTime now) {
 }
 
 bool TPassSequencer::StartPassIfDue(TDateTime t) {
-    if (ToMilliseconds(t) < ToMilliseconds(FNextStart))
+    if (ToMilliseconds(t) < ToMilliseconds(FNextStart) || FPassList.Empty())
         return false;
-    try {
-        const std::string line = FPassList.Line(0);
-        FPassList.SetItemIndex(0);
-        std::string_view rest = AfterBlank(line);
-        FDirectionWord = !rest.empty() && rest.front() == 'S' ? "southbound" : "northbound";
-        for (int i = 0; i < 3; ++i)
-            rest = AfterBlank(rest);
-        const std::size_t blank = rest.find(' ');
-        const auto length = ParseInt(Trim(rest.substr(0, blank)));
-        const std::string satellite(AfterBlank(rest));
-        if (!length || satellite.empty())
-            throw std::invalid_argument("unreadable pass line");
-        FPassLength = FSecondsLeft = *length;
-        // A pass found late (the machine woke inside it) still ends when the satellite sets.
-        FPassEnd = std::min(t, PassStart(line)) + *length * OneSecond;
-        FView.SetProgressRange(FPassLength);
-        FView.SetProgressPosition(0);
-        FCurrentSatellite = satellite;
-        FPassLine = line;
-        return true;
-    } catch (const std::exception&) {
+    FPassList.SetItemIndex(0);
+    const TPassLine& pass = FPassList.Pass(0);
+    if (!pass.Readable()) {
         RemoveUnreadableHead();
         return false;
     }
+    FPass = pass;
+    FPassLength = FSecondsLeft = *pass.LengthS;
+    // A pass found late (the machine woke inside it) still ends when the satellite sets.
+    FPassEnd = std::min(t, pass.Start) + FPassLength * OneSecond;
+    FView.SetProgressRange(FPassLength);
+    FView.SetProgressPosition(0);
+    FCurrentSatellite = pass.Satellite;
+    return true;
 }
 
 void TPassSequencer::SetRts(bool high) {
@@ -215,12 +192,11 @@ void TPassSequencer::NotifyReceptionStarted(int channelItem) {
     reception.Satellite = FCurrentSatellite;
     if (channelItem != 0)
         reception.FrequencyHz = FReceiver.ChannelFrequencyHz();
-    reception.Direction = PassDirection(FPassLine) == 'S' ? 'S' : 'N';
+    reception.Direction = FPass.Direction == 'S' ? 'S' : 'N';
     reception.LengthS = FPassLength;
-    reception.Start = PassStart(FPassLine);
-    const std::string_view elevation = AfterBlank(AfterBlank(FPassLine));
-    reception.MaxElevationDeg = ParseInt(FirstWord(elevation));
-    reception.MaxAzimuthDeg = ParseInt(FirstWord(AfterBlank(elevation)));
+    reception.Start = FPass.Start;
+    reception.MaxElevationDeg = FPass.MaxElevationDeg;
+    reception.MaxAzimuthDeg = FPass.MaxAzimuthDeg;
     FListener->ReceptionStarted(reception);
 }
 
@@ -292,8 +268,9 @@ bool TPassSequencer::CountDownReception() {
         return true;
     }
     const std::string seconds = std::to_string(left);
-    FView.SetStatusText("  Receiving " + FCurrentSatellite + " " + FDirectionWord + ",  " +
-                        seconds + "s left");
+    const char* directionWord = FPass.Direction == 'S' ? "southbound" : "northbound";
+    FView.SetStatusText("  Receiving " + FCurrentSatellite + " " + directionWord + ",  " + seconds +
+                        "s left");
     FView.SetTitle(FCurrentSatellite + " (" + seconds + "s)");
     try {
         FView.SetProgressPosition(FPassLength - left);
@@ -308,7 +285,7 @@ void TPassSequencer::ShowNextPass() {
     if (FPassList.Empty())
         return;
     try {
-        FNextStart = PassStart(FPassList.Line(0));
+        FNextStart = FPassList.Pass(0).Start;
         FView.SetNextPassLabel(
             "Next pass: " + TimeOfDay(DecodeDateTime(FNextStart), FLocale.TimeSeparator) + " UTC");
     } catch (const std::exception&) {

@@ -5,6 +5,7 @@
 
 #include "core/DateTime.h"
 #include "core/LocaleInfo.h"
+#include "core/PassLine.h"
 #include "core/PassList.h"
 #include "core/ReceiverControl.h"
 #include "core/ScheduleBuilder.h"
@@ -66,9 +67,9 @@ struct TReception {
     long long FrequencyHz = 0;
     char Direction = 'N';
     int LengthS = 0;
-    // The pass line's start; its end is the start plus the length.
+    // The pass's start; its end is the start plus the length.
     TDateTime Start = 0;
-    // Words 3 and 4 of the pass line, when they are whole numbers.
+    // The highest elevation and its azimuth, when the pass line has them as whole numbers.
     std::optional<int> MaxElevationDeg, MaxAzimuthDeg;
 };
 
@@ -150,10 +151,9 @@ private:
     int FPassLength = 0;
     int FSecondsLeft = 0;
     TDateTime FPassEnd = 0;
-    std::string FDirectionWord;
     std::string FCurrentSatellite;
-    // The pass line of the pass under way.
-    std::string FPassLine;
+    // The pass under way.
+    TPassLine FPass;
     IReceptionListener* FListener = nullptr;
     std::function<int(const std::string&)> FChannelItem = [](const std::string& satellite) {
         return SatelliteChannelItem(satellite);

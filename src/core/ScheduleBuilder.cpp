@@ -77,16 +77,16 @@ void TScheduleBuilder::BuildPassList() {
         const int minLengthS = ParseInt(Trim(row.MinLength)).value_or(DefaultMinPassLengthS);
 
         TPassListUpdate update(FPassList);
-        for (const std::string& line : PassesOf(name, start, minLengthS)) {
-            if (line.substr(0, 14) < nowText)
+        for (const TPassLine& pass : PassesOf(name, start, minLengthS)) {
+            if (pass.Text.substr(0, 14) < nowText)
                 continue; // started before this second
-            if (direction == 'B' || PassDirection(line) == direction)
-                AddPass(line);
+            if (direction == 'B' || pass.Direction == direction)
+                AddPass(pass);
         }
     }
     FView.SetStatusText("");
 
-    FScheduleList.Assign(FPassList.Lines());
+    FScheduleList.Assign(FPassList.Passes());
     if (!FSchedulePath.empty())
         FScheduleList.SaveToFile(FSchedulePath, FLocale);
     if (FShowNextPass)
@@ -94,24 +94,28 @@ void TScheduleBuilder::BuildPassList() {
     FView.EnableTimer();
 }
 
-std::vector<std::string> TScheduleBuilder::PassesOf(const std::string& name, TDateTime start,
-                                                    int minLengthS) {
+std::vector<TPassLine> TScheduleBuilder::PassesOf(const std::string& name, TDateTime start,
+                                                  int minLengthS) {
     auto compute = [&](const std::string& asName) {
         return ReadCommaText(Satellites().ComputePasses(
             asName, start, minLengthS, FView.DaysLookahead(), FView.MinElevationDeg()));
     };
     std::vector<std::string> lines = compute(name);
-    if (!lines.empty())
-        return lines;
-    // Element files often write the name with dashes ("NOAA-18"); the lines then carry the
-    // name as the user wrote it.
-    const std::string altName = ReplaceAll(name, " ", "-");
-    lines = compute(altName);
-    return ReadCommaText(ReplaceAll(WriteCommaText(lines), altName, name));
+    if (lines.empty()) {
+        // Element files often write the name with dashes ("NOAA-18"); the lines then carry the
+        // name as the user wrote it.
+        const std::string altName = ReplaceAll(name, " ", "-");
+        lines = ReadCommaText(ReplaceAll(WriteCommaText(compute(altName)), altName, name));
+    }
+    std::vector<TPassLine> passes;
+    passes.reserve(lines.size());
+    for (std::string& line : lines)
+        passes.push_back(ParsePassLine(std::move(line)));
+    return passes;
 }
 
-bool TScheduleBuilder::AddPass(const std::string& line) {
-    const int index = FPassList.Add(line);
+bool TScheduleBuilder::AddPass(const TPassLine& pass) {
+    const int index = FPassList.Add(pass);
     if (PassOverlapsNext(index - 1) || PassOverlapsNext(index)) {
         FPassList.Delete(index);
         return false;
@@ -122,9 +126,8 @@ bool TScheduleBuilder::AddPass(const std::string& line) {
 bool TScheduleBuilder::PassOverlapsNext(int index) const {
     if (index < 0 || index + 1 >= FPassList.Count())
         return false;
-    const std::string& line = FPassList.Line(index);
-    return ToMilliseconds(PassStart(line) + PassLength(line)) >=
-           ToMilliseconds(PassStart(FPassList.Line(index + 1)));
+    return ToMilliseconds(FPassList.Pass(index).End()) >=
+           ToMilliseconds(FPassList.Pass(index + 1).Start);
 }
 
 } // namespace kestrune

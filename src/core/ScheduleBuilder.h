@@ -50,7 +50,6 @@ std::vector<TSatelliteRow> DefaultSatelliteRows();
 
 // Used when a minimum-length cell holds no whole number.
 constexpr int DefaultMinPassLengthS = 330;
-
 class TScheduleBuilder {
 public:
     // An empty schedule path writes no schedule file (the command-line predictor's default).
@@ -64,14 +63,14 @@ public:
     // Rebuilds the pass list and the schedule file. A failure throws and leaves the pass list
     // with what was added so far, the file unwritten and the timer disabled.
     void BuildPassList();
-    // Inserts the line unless it overlaps a neighbour; whether it was kept.
-    bool AddPass(const std::string& line);
+    // Inserts the pass unless it overlaps a neighbour; whether it was kept.
+    bool AddPass(const TPassLine& pass);
     // Whether the pass at `index` lasts until (or past) the start of the one after it.
     bool PassOverlapsNext(int index) const;
 
 private:
     TSatellites& Satellites() const;
-    std::vector<std::string> PassesOf(const std::string& name, TDateTime start, int minLengthS);
+    std::vector<TPassLine> PassesOf(const std::string& name, TDateTime start, int minLengthS);
 
     IScheduleView& FView;
     TPassList& FPassList;

@@ -31,10 +31,10 @@ void TStationView::Log(const std::string& what, const std::string& text) {
     FLog(TLogLevel::Info, what + ": " + OneLine(text));
 }
 
-void TStationView::PassListBuilt(const std::vector<std::string>& lines) {
-    std::string text = std::to_string(lines.size()) + (lines.size() == 1 ? " pass" : " passes");
-    if (!lines.empty())
-        text += ", the first " + PassDisplayText(lines.front(), FLocale);
+void TStationView::PassListBuilt(const std::vector<TPassLine>& passes) {
+    std::string text = std::to_string(passes.size()) + (passes.size() == 1 ? " pass" : " passes");
+    if (!passes.empty())
+        text += ", the first " + PassDisplayText(passes.front(), FLocale);
     Log("pass list", text);
     if (FAfterBuild)
         FAfterBuild();

@@ -42,7 +42,7 @@ public:
     void SetVersionHint(const std::string& hint) override { Log("component", hint); }
     // One line for the build: how many passes, and the first as the pass list draws it; then
     // what is to happen after every build.
-    void PassListBuilt(const std::vector<std::string>& lines) override;
+    void PassListBuilt(const std::vector<TPassLine>& passes) override;
     void SetAfterBuild(std::function<void()> afterBuild) { FAfterBuild = std::move(afterBuild); }
     // A line for each step of a pass and each change of the receiver's channel.
     void StatusChanged(const TStationStatus& status) override;

@@ -455,15 +455,17 @@ void TFormMain::ShowElementSetProblems() {
         problems.join("; "), Qt::ElideRight, FLabelSatWarning->width()));
 }
 
-void TFormMain::PassListBuilt(const std::vector<std::string>&) {
+void TFormMain::PassListBuilt(const std::vector<TPassLine>&) {
     ShowElementSetProblems();
 }
 
 void TFormMain::ShowPassList() {
     const TPassList& passList = FProgram->PassList();
     FListBoxSatelliteList->clear();
-    for (const std::string& line : passList.Lines())
-        FListBoxSatelliteList->addItem(Q(line));
+    for (const TPassLine& pass : passList.Passes()) {
+        auto* item = new QListWidgetItem(Q(pass.Text), FListBoxSatelliteList);
+        item->setData(TPassListDelegate::PassRole, QVariant::fromValue(pass));
+    }
     FListBoxSatelliteList->setCurrentRow(passList.ItemIndex());
 }
 

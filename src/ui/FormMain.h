@@ -100,7 +100,7 @@ public:
     void ShowControlValues() override;
     // The satellites of the list without an element set or with an old one, in a line above
     // the grid, after every build.
-    void PassListBuilt(const std::vector<std::string>& lines) override;
+    void PassListBuilt(const std::vector<TPassLine>& passes) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

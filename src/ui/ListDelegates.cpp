@@ -1,6 +1,5 @@
 #include "ui/ListDelegates.h"
 
-#include "core/PassLine.h"
 #include "core/SatelliteList.h"
 
 #include <QLineEdit>
@@ -41,7 +40,7 @@ TPassListDelegate::TPassListDelegate(TLocaleSource locale, QObject* parent)
 
 QString TPassListDelegate::DisplayText(const QModelIndex& index) const {
     return QString::fromStdString(
-        PassDisplayText(index.data(Qt::DisplayRole).toString().toStdString(), FLocale()));
+        PassDisplayText(index.data(PassRole).value<TPassLine>(), FLocale()));
 }
 
 void TPassListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -2,10 +2,13 @@
 // How the satellite grid's cells are edited and how the pass list's rows are drawn.
 
 #include "core/LocaleInfo.h"
+#include "core/PassLine.h"
 
 #include <QColor>
 #include <QStyledItemDelegate>
 #include <functional>
+
+Q_DECLARE_METATYPE(kestrune::TPassLine)
 
 namespace kestrune {
 
@@ -20,18 +23,19 @@ public:
                       const QModelIndex& index) const override;
 };
 
-// The pass list's rows: each item holds a pass line, drawn as date, time, direction and
-// satellite with the locale's separators of the moment, every odd row that is not selected in
-// the alternate colour, all rows of one height.
+// The pass list's rows: each item holds its pass in PassRole, drawn as date, time, direction
+// and satellite with the locale's separators of the moment, every odd row that is not selected
+// in the alternate colour, all rows of one height.
 class TPassListDelegate final : public QStyledItemDelegate {
 public:
     using TLocaleSource = std::function<TLocaleInfo()>;
+    static constexpr int PassRole = Qt::UserRole;
 
     TPassListDelegate(TLocaleSource locale, QObject* parent);
 
     void SetAlternateRowColour(const QColor& colour) { FAlternateRowColour = colour; }
     void SetRowHeight(int height) { FRowHeight = height; }
-    // The text a row shows for its pass line.
+    // The text a row shows for its pass.
     QString DisplayText(const QModelIndex& index) const;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -1,6 +1,7 @@
 #include "core/CommaText.h"
 #include "core/FakeStation.h"
 #include "core/SatelliteList.h"
+#include "support/PassTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +79,7 @@ TEST_F(PassSequencerTest, SkipEndsTheReceptionOnTheNextTick) {
     Sequencer.ButtonSkipClick();
     Station.TickAt(33);
     EXPECT_EQ(Sequencer.State(), TSequencerState::PostPass);
-    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+    EXPECT_EQ(test::PassTexts(Station.PassList), TStrings{LaterPass});
 }
 
 TEST_F(PassSequencerTest, ASelectedLaterLineIsRemovedWithTheHead) {
@@ -88,7 +89,7 @@ TEST_F(PassSequencerTest, ASelectedLaterLineIsRemovedWithTheHead) {
     RunUntil(32);
     Station.PassList.SetItemIndex(2);
     RunUntil(36, 33);
-    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+    EXPECT_EQ(test::PassTexts(Station.PassList), TStrings{LaterPass});
     EXPECT_EQ(Station.PassList.ItemIndex(), -1);
 }
 
@@ -126,7 +127,7 @@ TEST_F(PassSequencerTest, PassesThatEndedWhileAsleepAreDroppedNotReplayed) {
     // Asleep until 09:01:20, the end of the second pass.
     Station.TickAt(80);
     EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
-    EXPECT_EQ(Station.PassList.Lines(), TStrings{"20250528100000 N 40 180 5 NOAA 19"});
+    EXPECT_EQ(test::PassTexts(Station.PassList), TStrings{"20250528100000 N 40 180 5 NOAA 19"});
     EXPECT_EQ(Window.NextPassLabel, "Next pass: 10:00:00 UTC");
 }
 
@@ -135,7 +136,7 @@ TEST_F(PassSequencerTest, AnUnreadableHeadIsRemovedSoLaterPassesStart) {
         WriteCommaText({"20250528090030 N 40 180 long NOAA 19", "20250528090100 S 40 180 5 X"});
     RunUntil(20);
     EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
-    EXPECT_EQ(Station.PassList.Lines(), TStrings{"20250528090100 S 40 180 5 X"});
+    EXPECT_EQ(test::PassTexts(Station.PassList), TStrings{"20250528090100 S 40 180 5 X"});
     RunUntil(50, 21);
     EXPECT_EQ(Sequencer.State(), TSequencerState::PrePass);
     RunUntil(61, 51);
@@ -220,7 +221,7 @@ TEST_F(PassSequencerTest, ARestartDuringAReceptionEndsIt) {
     // The rebuild finds the pass under way no more (it started before this second).
     Station.TickAt(34);
     EXPECT_EQ(Sequencer.State(), TSequencerState::Idle);
-    EXPECT_EQ(Station.PassList.Lines(), TStrings{LaterPass});
+    EXPECT_EQ(test::PassTexts(Station.PassList), TStrings{LaterPass});
     EXPECT_EQ(Window.TrackingText, Tracking(137.1, ""));
 }
 

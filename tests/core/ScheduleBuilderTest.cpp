@@ -4,6 +4,7 @@
 #include "core/PassLine.h"
 #include "support/FakeClock.h"
 #include "support/FakeSatellites.h"
+#include "support/PassTexts.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -79,9 +80,10 @@ TEST_F(ScheduleBuilderTest, DirectionFiltersAndSkippedRows) {
                  {"NOAA 15", "", "720"}};
     Builder.BuildPassList();
 
-    EXPECT_EQ(PassList.Lines(), (std::vector<std::string>{Pass(9, 0, 0, 600, "NOAA 19", 'N'),
-                                                          Pass(11, 0, 0, 600, "NOAA 19", 'S'),
-                                                          Pass(15, 0, 0, 600, "NOAA 18", 'S')}));
+    EXPECT_EQ(test::PassTexts(PassList),
+              (std::vector<std::string>{Pass(9, 0, 0, 600, "NOAA 19", 'N'),
+                                        Pass(11, 0, 0, 600, "NOAA 19", 'S'),
+                                        Pass(15, 0, 0, 600, "NOAA 18", 'S')}));
     // The name goes upper case to the component; rows without a wanted direction make no call
     // but still show their name.
     ASSERT_EQ(Fake.Calls.size(), 2u);
@@ -121,7 +123,7 @@ TEST_F(ScheduleBuilderTest, KeepsAPassStartingThisSecondAndDropsOneStartedBefore
           {Pass(8, 59, 59, 100, "SAT"), Pass(9, 0, 0, 100, "SAT"), Pass(12, 0, 0, 100, "SAT")});
     View.Rows = {{"SAT", "B", "0"}};
     Builder.BuildPassList();
-    EXPECT_EQ(PassList.Lines(),
+    EXPECT_EQ(test::PassTexts(PassList),
               (std::vector<std::string>{Pass(9, 0, 0, 100, "SAT"), Pass(12, 0, 0, 100, "SAT")}));
 }
 
@@ -133,13 +135,14 @@ TEST_F(ScheduleBuilderTest, OverlapsAreWonByTheHigherRowAndTouchingPassesOverlap
                       Pass(14, 0, 0, 300, "NOAA 19")});
     View.Rows = {{"NOAA 18", "B", "0"}, {"NOAA 19", "B", "0"}};
     Builder.BuildPassList();
-    EXPECT_EQ(PassList.Lines(), (std::vector<std::string>{Pass(9, 32, 6, 726, "NOAA 18"),
-                                                          Pass(12, 0, 0, 600, "NOAA 18"),
-                                                          Pass(14, 0, 0, 300, "NOAA 19")}));
+    EXPECT_EQ(
+        test::PassTexts(PassList),
+        (std::vector<std::string>{Pass(9, 32, 6, 726, "NOAA 18"), Pass(12, 0, 0, 600, "NOAA 18"),
+                                  Pass(14, 0, 0, 300, "NOAA 19")}));
     // Swapping the rows swaps the winner.
     View.Rows = {{"NOAA 19", "B", "0"}, {"NOAA 18", "B", "0"}};
     Builder.BuildPassList();
-    EXPECT_EQ(PassList.Line(0), Pass(9, 37, 12, 901, "NOAA 19"));
+    EXPECT_EQ(PassList.Pass(0).Text, Pass(9, 37, 12, 901, "NOAA 19"));
 }
 
 TEST_F(ScheduleBuilderTest, APassOverlappingOnlyADroppedPassStays) {
@@ -149,7 +152,7 @@ TEST_F(ScheduleBuilderTest, APassOverlappingOnlyADroppedPassStays) {
     Offer("C", {Pass(10, 12, 0, 300, "C")});
     View.Rows = {{"A", "B", "0"}, {"B", "B", "0"}, {"C", "B", "0"}};
     Builder.BuildPassList();
-    EXPECT_EQ(PassList.Lines(),
+    EXPECT_EQ(test::PassTexts(PassList),
               (std::vector<std::string>{Pass(10, 0, 0, 600, "A"), Pass(10, 12, 0, 300, "C")}));
 }
 
@@ -159,8 +162,9 @@ TEST_F(ScheduleBuilderTest, FindsDashedNamesAndWritesTheGridsName) {
     Builder.BuildPassList();
     ASSERT_EQ(Fake.Calls.size(), 2u);
     EXPECT_EQ(Fake.Calls[1].Name, "NOAA-19");
-    EXPECT_EQ(PassList.Lines(), (std::vector<std::string>{Pass(10, 0, 0, 600, "NOAA 19"),
-                                                          Pass(13, 0, 0, 600, "NOAA 19")}));
+    EXPECT_EQ(
+        test::PassTexts(PassList),
+        (std::vector<std::string>{Pass(10, 0, 0, 600, "NOAA 19"), Pass(13, 0, 0, 600, "NOAA 19")}));
 }
 
 TEST_F(ScheduleBuilderTest, ASatelliteEnteredTwiceYieldsItsPassesOnce) {
@@ -168,12 +172,12 @@ TEST_F(ScheduleBuilderTest, ASatelliteEnteredTwiceYieldsItsPassesOnce) {
     View.Rows = {{"NOAA 19", "B", "0"}, {"noaa 19", "B", "0"}};
     Builder.BuildPassList();
     EXPECT_EQ(PassList.Count(), 2);
-    EXPECT_EQ(Schedule(), PassList.Line(0) + "\r\n" + PassList.Line(1) + "\r\n");
+    EXPECT_EQ(Schedule(), PassList.Pass(0).Text + "\r\n" + PassList.Pass(1).Text + "\r\n");
 }
 
 TEST_F(ScheduleBuilderTest, AnEmptyGridGivesAnEmptyListAndAnEmptyFile) {
     Dir.Write("Schedule.txt", "old content\r\n");
-    PassList.Add(Pass(10, 0, 0, 600, "OLD"));
+    PassList.Add(ParsePassLine(Pass(10, 0, 0, 600, "OLD")));
     Builder.BuildPassList();
     EXPECT_TRUE(PassList.Empty());
     EXPECT_EQ(Schedule(), "");
@@ -181,7 +185,7 @@ TEST_F(ScheduleBuilderTest, AnEmptyGridGivesAnEmptyListAndAnEmptyFile) {
 }
 
 TEST_F(ScheduleBuilderTest, ABadLocationFailsBeforeTheListIsEmptied) {
-    PassList.Add(Pass(10, 0, 0, 600, "KEPT"));
+    PassList.Add(ParsePassLine(Pass(10, 0, 0, 600, "KEPT")));
     View.Longitude = "3,2";
     View.Rows = {{"NOAA 19", "B", "0"}};
     try {
@@ -270,7 +274,7 @@ TEST(ScheduleList, AFileThatCannotBeReplacedStaysAndNoTemporaryIsLeft) {
     const auto path = dir.Path() / "Schedule.txt";
     std::filesystem::create_directory(path);
     TScheduleList list;
-    list.Assign({"20250528100000 N 40 180 600 A"});
+    list.Assign({ParsePassLine("20250528100000 N 40 180 600 A")});
     try {
         list.SaveToFile(path, TLocaleInfo{});
         FAIL() << "no error";
@@ -286,21 +290,21 @@ TEST(PassList, KeepsOrderAndSelectionLikeASortedListBox) {
     TPassList list;
     int changes = 0;
     list.SetOnChange([&] { ++changes; });
-    list.Add("b");
-    list.Add("C");
-    EXPECT_EQ(list.Add("A"), 0);
+    list.Add(ParsePassLine("b"));
+    list.Add(ParsePassLine("C"));
+    EXPECT_EQ(list.Add(ParsePassLine("A")), 0);
     list.SetItemIndex(1);
-    EXPECT_EQ(list.Add("a"), 1); // after the equal one
+    EXPECT_EQ(list.Add(ParsePassLine("a")), 1); // after the equal one
     EXPECT_EQ(list.ItemIndex(), 2);
     list.Delete(0);
     EXPECT_EQ(list.ItemIndex(), 1);
     list.Delete(1);
     EXPECT_EQ(list.ItemIndex(), -1);
-    EXPECT_THROW(list.Line(5), std::out_of_range);
+    EXPECT_THROW(list.Pass(5), std::out_of_range);
     changes = 0;
     list.BeginUpdate();
-    list.Add("x");
-    list.Add("y");
+    list.Add(ParsePassLine("x"));
+    list.Add(ParsePassLine("y"));
     EXPECT_EQ(changes, 0);
     list.EndUpdate();
     EXPECT_EQ(changes, 1);

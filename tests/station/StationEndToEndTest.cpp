@@ -71,8 +71,9 @@ std::optional<TPlannedPass> FirstPass(TSatellites& component, double latitudeDeg
     const std::string passes =
         component.ComputePasses(Satellite, std::floor(from), 0, 2, MinElevationDeg);
     for (const std::string& line : ReadCommaText(passes)) {
-        TPlannedPass pass{latitudeDeg, longitudeDeg, line, PassStart(line),
-                          static_cast<int>(std::lround(PassLength(line) * SecondsPerDay))};
+        const TPassLine parsed = ParsePassLine(line);
+        TPlannedPass pass{latitudeDeg, longitudeDeg, line, parsed.Start,
+                          parsed.LengthS.value_or(0)};
         if (pass.Start >= from)
             return pass;
     }
@@ -314,7 +315,7 @@ TEST(StationEndToEnd, RunsARealPassAndStopsCleanly) {
 
     const auto log = Lines(test::ReadFileBytes(root.Path() / "station.out"));
     const auto spy = Lines(test::ReadFileBytes(spyLog));
-    const std::string passText = PassDisplayText(pass.Line, TLocaleInfo{});
+    const std::string passText = PassDisplayText(ParsePassLine(pass.Line), TLocaleInfo{});
     SCOPED_TRACE("pass " + pass.Line + "\nlog:\n" +
                  test::ReadFileBytes(root.Path() / "station.out") + "spy:\n" +
                  test::ReadFileBytes(spyLog));

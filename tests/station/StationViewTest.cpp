@@ -66,7 +66,8 @@ TEST_F(StationViewTest, APassReadsAsEventsWithoutCaptionsOrLamp) {
 TEST_F(StationViewTest, MessagesErrorsAndPassListsAreOneLineEach) {
     View.ShowMessage("Error connecting\r\rTry this.\r\rThe loader reported: x");
     View.ShowError("Error setting RTS");
-    View.PassListBuilt({"20191224102345 N 45 123 726 NOAA 19", "20191224120000 S 5 1 600 NOAA 18"});
+    View.PassListBuilt({ParsePassLine("20191224102345 N 45 123 726 NOAA 19"),
+                        ParsePassLine("20191224120000 S 5 1 600 NOAA 18")});
     EXPECT_EQ(Out, (std::vector<std::string>{
                        "2026-12-08T05:50:01.123Z message: Error connecting / Try this. / The "
                        "loader reported: x",

@@ -60,8 +60,11 @@ TEST(PassListDrawing, OddRowsInTheAlternateColourAndTheLocalesSeparatorsOfTheMom
     list.setPalette(palette);
     delegate->SetAlternateRowColour(QColor::fromRgb(0xFFFFFF ^ 0x101010));
     delegate->SetRowHeight(16);
-    for (int i = 0; i < 4; ++i)
-        list.addItem("20191224102345 N 45 123 726 NOAA 19");
+    const TPassLine pass = ParsePassLine("20191224102345 N 45 123 726 NOAA 19");
+    for (int i = 0; i < 4; ++i) {
+        auto* item = new QListWidgetItem(QString::fromStdString(pass.Text), &list);
+        item->setData(TPassListDelegate::PassRole, QVariant::fromValue(pass));
+    }
     list.resize(231, 157);
     list.show();
 
