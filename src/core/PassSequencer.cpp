@@ -167,6 +167,8 @@ bool TPassSequencer::StartPassIfDue(TDateTime t) {
     FPassLength = FSecondsLeft = *pass.LengthS;
     // A pass found late (the machine woke inside it) still ends when the satellite sets.
     FPassEnd = std::min(t, pass.Start) + FPassLength * OneSecond;
+    // On time, the pause's count ends on the tick one second after t.
+    FPauseEnd = t + OneSecond;
     FView.SetProgressRange(FPassLength);
     FView.SetProgressPosition(0);
     FCurrentSatellite = pass.Satellite;
@@ -215,7 +217,9 @@ void TPassSequencer::RemoveUnreadableHead() {
 
 bool TPassSequencer::CountDownPause() {
     const int left = --FPauseCounter;
-    if (left < 0) {
+    const bool prePassOverByClock =
+        !FCurrentSatellite.empty() && ToMilliseconds(FClock.UtcNow()) >= ToMilliseconds(FPauseEnd);
+    if (left < 0 || prePassOverByClock) {
         FReceiver.SetChannelIndex(0);
         const int item = FChannelItem(FCurrentSatellite);
         if (item != 0)

@@ -147,6 +147,9 @@ private:
     TSequencerState FState = TSequencerState::Initialise;
     bool FBusy = false;
     int FPauseCounter = 0;
+    // When the pre-pass pause is over by the clock: a tick that blocked (a slow receiver's
+    // standby command) must not push the pass's start back by the ticks it swallowed.
+    TDateTime FPauseEnd = 0;
     TDateTime FNextStart = FarFuture;
     int FPassLength = 0;
     int FSecondsLeft = 0;

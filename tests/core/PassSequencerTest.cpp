@@ -48,6 +48,21 @@ protected:
     }
 };
 
+TEST_F(PassSequencerTest, ThePrePassPauseEndsByTheClockWhenTicksWereSwallowed) {
+    RunUntil(20);
+    ASSERT_EQ(Sequencer.State(), TSequencerState::PrePass);
+    // The standby command blocked the ticks of 09:00:21 and 09:00:22; the count goes on from
+    // where it was, but the channel is switched on the tick one second after the start.
+    RunUntil(30, 23);
+    EXPECT_EQ(Window.Caption, "Kestrune -  Pausing before signal 2s");
+    Station.TickAt(31);
+    EXPECT_EQ(Sequencer.State(), TSequencerState::Receiving);
+    EXPECT_EQ(Window.Caption, "NOAA 19 pass");
+    EXPECT_EQ(EventsFrom(21000),
+              (std::vector<TFakePort::TEvent>{
+                  {31000, "WRITE S"}, {31000, "WRITE F1"}, {31000, "WRITE F1"}}));
+}
+
 TEST_F(PassSequencerTest, OtherReceiverTypesGetTheirOwnCommands) {
     struct TCase {
         int Type;
