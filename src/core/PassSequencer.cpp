@@ -36,8 +36,8 @@ int SatelliteChannelItem(const std::string& satellite) {
 
 int SatelliteChannelItem(const std::string& satellite, const std::vector<TSatelliteRow>& rows) {
     for (const TSatelliteRow& row : rows) {
-        if (row.Name == satellite && row.Channel.size() == 1 && row.Channel[0] >= '0' &&
-            row.Channel[0] <= '9')
+        if (SameTextAscii(row.Name, satellite) && row.Channel.size() == 1 &&
+            row.Channel[0] >= '0' && row.Channel[0] <= '9')
             return row.Channel[0] - '0' + 1;
     }
     return SatelliteChannelItem(satellite);

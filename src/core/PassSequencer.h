@@ -85,7 +85,8 @@ public:
 // The selector item of the channel a satellite is received on by the built-in table (the
 // NOAA satellites); 0 (scan or standby) for a satellite without one.
 int SatelliteChannelItem(const std::string& satellite);
-// The item for a satellite of the list: its own channel when its row has one, else the
+// The item for a satellite of the list: its own channel when its row has one (the row's name
+// compared without regard to case, as the pass carries the name in capitals), else the
 // built-in table's.
 int SatelliteChannelItem(const std::string& satellite, const std::vector<TSatelliteRow>& rows);
 

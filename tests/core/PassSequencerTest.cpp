@@ -257,6 +257,8 @@ TEST(PassSequencer, SatelliteChannels) {
     const std::vector<TSatelliteRow> rows{
         {"METEOR-M2 3", "B", "330", "5"}, {"NOAA 19", "N", "720", "7"}, {"NOAA 18", "N", "720"}};
     EXPECT_EQ(SatelliteChannelItem("METEOR-M2 3", rows), 6);
+    // The pass carries the name in capitals; a row written otherwise is still its row.
+    EXPECT_EQ(SatelliteChannelItem("METEOR-M2 3", {{"Meteor-M2 3", "B", "330", "5"}}), 6);
     EXPECT_EQ(SatelliteChannelItem("NOAA 19", rows), 8);
     EXPECT_EQ(SatelliteChannelItem("NOAA 18", rows), 6);
     EXPECT_EQ(SatelliteChannelItem("METEOR-M2 4", rows), 0);
@@ -265,8 +267,9 @@ TEST(PassSequencer, SatelliteChannels) {
 TEST_F(PassSequencerTest, AMeteorPassOnItsOwnChannel) {
     Station.Component.Passes["METEOR-M2 3"] =
         WriteCommaText({"20250528090030 S 40 180 3 METEOR-M2 3"});
-    Window.Rows = {{"METEOR-M2 3", "B", "0"}};
-    ApplySatChannels(Window.Rows, "\"METEOR-M2_3,5\"");
+    // The row as the user wrote it; the pass carries the name in capitals.
+    Window.Rows = {{"Meteor-M2 3", "B", "0"}};
+    ApplySatChannels(Window.Rows, "\"Meteor-M2_3,5\"");
     Sequencer.SetChannelChoice([this](const std::string& satellite) {
         return SatelliteChannelItem(satellite, Window.Rows);
     });
