@@ -1,5 +1,6 @@
-// One pass-list build of the default three satellites over 21 days, with the real component
-// reading the bundled element sets, as the window does it at every restart.
+// Pass-list builds with the real component reading the bundled element sets: the default three
+// satellites over 21 days, as the window does it at every restart, and long satellite lists made
+// of the same few rows over and over.
 #include "core/ScheduleBuilder.h"
 #include "qmrsatlib/QmrSatellites.h"
 
@@ -15,7 +16,8 @@ public:
 
 class TQuietView final : public IScheduleView {
 public:
-    std::vector<TSatelliteRow> SatelliteRows() const override { return DefaultSatelliteRows(); }
+    std::vector<TSatelliteRow> Rows = DefaultSatelliteRows();
+    std::vector<TSatelliteRow> SatelliteRows() const override { return Rows; }
     std::string LatitudeText() const override { return "55.9"; }
     std::string LongitudeText() const override { return "-3.2"; }
     std::string HeightText() const override { return "180"; }
@@ -28,10 +30,9 @@ public:
     void EnableTimer() override {}
 };
 
-void BuildPassListDefault21Days(benchmark::State& state) {
+void Build(benchmark::State& state, TQuietView view) {
     TSatellites satellites(new TQmrSatellites, nullptr);
     satellites.SetDataPath(SAMPLE_TLE_DIR);
-    TQuietView view;
     TPassList passList;
     TScheduleList scheduleList;
     TFixedClock clock;
@@ -44,7 +45,28 @@ void BuildPassListDefault21Days(benchmark::State& state) {
     }
     state.counters["passes"] = passList.Count();
 }
+
+void BuildPassListDefault21Days(benchmark::State& state) {
+    Build(state, TQuietView());
+}
 BENCHMARK(BuildPassListDefault21Days)->Unit(benchmark::kMillisecond);
+
+// The default rows, a copy of one with another minimum length and one with another direction,
+// repeated until the list has the given number of rows.
+void BuildPassListRepeatedRows(benchmark::State& state) {
+    const std::vector<TSatelliteRow> pattern{{"NOAA 19", "N", "720"},
+                                             {"NOAA 18", "N", "720"},
+                                             {"NOAA 15", "S", "720"},
+                                             {"noaa 19", "B", "600"},
+                                             {"NOAA 18", "S", "720"}};
+    TQuietView view;
+    view.Rows.clear();
+    for (int i = 0; i < state.range(0); ++i)
+        view.Rows.push_back(pattern[static_cast<std::size_t>(i) % pattern.size()]);
+    Build(state, view);
+}
+// A longer list is refused (MaxSatelliteRows).
+BENCHMARK(BuildPassListRepeatedRows)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kestrune

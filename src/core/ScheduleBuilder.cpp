@@ -5,6 +5,8 @@
 #include "core/Text.h"
 
 #include <cmath>
+#include <map>
+#include <utility>
 
 namespace kestrune {
 
@@ -33,6 +35,12 @@ private:
     TPassList& FList;
 };
 
+// The component's answer to one name and minimum length, and the directions already merged.
+struct TAnswer {
+    std::vector<TPassLine> Passes;
+    std::string Merged; // "N", "S", "B" as they were merged
+};
+
 } // namespace
 
 std::vector<TSatelliteRow> DefaultSatelliteRows() {
@@ -56,6 +64,12 @@ void TScheduleBuilder::BuildPassList() {
     TBusyCursor busy(FView);
     FView.ShowTimerTab();
 
+    const std::vector<TSatelliteRow> rows = FView.SatelliteRows();
+    if (rows.size() > MaxSatelliteRows)
+        throw ESatelliteList("The satellite list has " + std::to_string(rows.size()) +
+                             " rows, more than the " + std::to_string(MaxSatelliteRows) +
+                             " a station can predict: shorten it (\"SatList\") and restart");
+
     const double latitudeDeg = StrToFloat(FView.LatitudeText(), FLocale);
     const double longitudeDeg = StrToFloat(FView.LongitudeText(), FLocale);
     const double heightM = StrToFloat(FView.HeightText(), FLocale);
@@ -68,7 +82,11 @@ void TScheduleBuilder::BuildPassList() {
     const TDateTime start = std::floor(FClock.UtcNow());
     const std::string nowText = FormatCompact(FClock.UtcNow());
 
-    for (const TSatelliteRow& row : FView.SatelliteRows()) {
+    // A row that repeats an earlier one's name, minimum length and direction (or one that took
+    // both directions) is not merged: a pass offered once is never added again, because it was
+    // kept and would overlap itself, or it overlapped a neighbour that is still there.
+    std::map<std::pair<std::string, int>, TAnswer> answers;
+    for (const TSatelliteRow& row : rows) {
         const std::string name = UpperCaseAscii(row.Name);
         FView.SetStatusText("  Computing passes for " + name + "...");
         const char direction = row.Direction.empty() ? '\0' : row.Direction.front();
@@ -76,8 +94,17 @@ void TScheduleBuilder::BuildPassList() {
             continue;
         const int minLengthS = ParseInt(Trim(row.MinLength)).value_or(DefaultMinPassLengthS);
 
+        const auto [at, isNew] = answers.try_emplace({name, minLengthS});
+        TAnswer& answer = at->second;
+        if (isNew)
+            answer.Passes = PassesOf(name, start, minLengthS);
+        else if (answer.Merged.find(direction) != std::string::npos ||
+                 answer.Merged.find('B') != std::string::npos)
+            continue;
+        answer.Merged += direction;
+
         TPassListUpdate update(FPassList);
-        for (const TPassLine& pass : PassesOf(name, start, minLengthS)) {
+        for (const TPassLine& pass : answer.Passes) {
             if (pass.Text.substr(0, 14) < nowText)
                 continue; // started before this second
             if (direction == 'B' || pass.Direction == direction)

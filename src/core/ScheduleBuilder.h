@@ -8,8 +8,10 @@
 #include "core/PassList.h"
 #include "core/Satellites.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,15 @@ std::vector<TSatelliteRow> DefaultSatelliteRows();
 
 // Used when a minimum-length cell holds no whole number.
 constexpr int DefaultMinPassLengthS = 330;
+// Far beyond any station's list: a longer one is refused rather than predicted for minutes.
+constexpr std::size_t MaxSatelliteRows = 1000;
+
+// The satellite list cannot be predicted.
+class ESatelliteList : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class TScheduleBuilder {
 public:
     // An empty schedule path writes no schedule file (the command-line predictor's default).
@@ -61,7 +72,9 @@ public:
     void SetSatellites(TSatellites* satellites) { FSatellites = satellites; }
 
     // Rebuilds the pass list and the schedule file. A failure throws and leaves the pass list
-    // with what was added so far, the file unwritten and the timer disabled.
+    // with what was added so far, the file unwritten and the timer disabled; a list of more
+    // than MaxSatelliteRows rows throws ESatelliteList before anything is done. The component
+    // is asked once for each name and minimum length, however often the list repeats them.
     void BuildPassList();
     // Inserts the pass unless it overlaps a neighbour; whether it was kept.
     bool AddPass(const TPassLine& pass);

@@ -175,6 +175,39 @@ TEST_F(ScheduleBuilderTest, ASatelliteEnteredTwiceYieldsItsPassesOnce) {
     EXPECT_EQ(Schedule(), PassList.Pass(0).Text + "\r\n" + PassList.Pass(1).Text + "\r\n");
 }
 
+TEST_F(ScheduleBuilderTest, RepeatedRowsAskTheComponentOnceAndMergeAsBefore) {
+    // A2 is the only southbound pass; B1 overlaps A1, B3 overlaps A3.
+    Offer("A", {Pass(10, 0, 0, 600, "A"), Pass(11, 0, 0, 600, "A", 'S'), Pass(12, 0, 0, 600, "A")});
+    Offer("B",
+          {Pass(10, 5, 0, 600, "B"), Pass(11, 30, 0, 300, "B", 'S'), Pass(12, 5, 0, 100, "B")});
+    View.Rows = {{"A", "N", "0"}, {"B", "B", "0"}, {"a", "N", "0"},
+                 {"A", "S", "0"}, {"B", "B", "0"}, {"A", "B", "0"}};
+    Builder.BuildPassList();
+    // The later southbound row still adds its pass; the repeats add nothing.
+    EXPECT_EQ(test::PassTexts(PassList),
+              (std::vector<std::string>{Pass(10, 0, 0, 600, "A"), Pass(11, 0, 0, 600, "A", 'S'),
+                                        Pass(11, 30, 0, 300, "B", 'S'), Pass(12, 0, 0, 600, "A")}));
+    ASSERT_EQ(Fake.Calls.size(), 2u);
+    EXPECT_EQ(Fake.Calls[0].Name, "A");
+    EXPECT_EQ(Fake.Calls[1].Name, "B");
+    // Another minimum length is another question.
+    View.Rows.push_back({"B", "B", "300"});
+    Builder.BuildPassList();
+    EXPECT_EQ(Fake.Calls.size(), 5u);
+    EXPECT_EQ(Fake.Calls[4].MinLengthS, 300);
+
+    View.Rows.assign(MaxSatelliteRows + 1, {"A", "N", "0"});
+    try {
+        Builder.BuildPassList();
+        FAIL() << "no error";
+    } catch (const ESatelliteList& error) {
+        EXPECT_STREQ(error.what(), "The satellite list has 1001 rows, more than the 1000 a station "
+                                   "can predict: shorten it (\"SatList\") and restart");
+    }
+    EXPECT_EQ(Fake.Calls.size(), 5u);
+    EXPECT_EQ(View.CursorDepth, 0);
+}
+
 TEST_F(ScheduleBuilderTest, AnEmptyGridGivesAnEmptyListAndAnEmptyFile) {
     Dir.Write("Schedule.txt", "old content\r\n");
     PassList.Add(ParsePassLine(Pass(10, 0, 0, 600, "OLD")));
