@@ -314,6 +314,8 @@ TStationStatus TProgram::Status() const {
     status.FrequencyHz = FReceiver->ChannelFrequencyHz();
     status.ScanWhenIdle = FControls.ScanWhenIdle;
     status.NextStart = FSequencer->NextStart();
+    if (status.NextStart < FarFuture && !FPassList.Empty())
+        status.NextSatellite = FPassList.Pass(0).Satellite;
     return status;
 }
 
@@ -323,9 +325,9 @@ std::string StationStatusText(const TStationStatus& status) {
     case TSequencerState::Initialise:
         return "Building the pass list";
     case TSequencerState::Idle:
-        return status.NextStart < FarFuture
-                   ? "Next pass at " + FormatIsoUtc(status.NextStart, false)
-                   : "No pass in the list";
+        return status.NextStart < FarFuture ? "Next pass: " + status.NextSatellite + " at " +
+                                                  FormatIsoUtc(status.NextStart, false)
+                                            : "No pass in the list";
     case TSequencerState::PrePass:
         return "Pausing before " + status.Satellite + ", " + left;
     case TSequencerState::Receiving:

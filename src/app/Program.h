@@ -71,14 +71,15 @@ struct TStationStatus {
     // The frequency of the channel handled last (0 until one is), as the tracking string says.
     long long FrequencyHz = 0;
     bool ScanWhenIdle = DefaultScanWhenIdle;
-    // The start of the next pass of the list; FarFuture when the list is empty.
+    // The next pass of the list: its satellite and start; FarFuture when the list is empty.
+    std::string NextSatellite;
     TDateTime NextStart = FarFuture;
 
     friend bool operator==(const TStationStatus&, const TStationStatus&) = default;
 };
 
-// One line for an operator: "Next pass at 2025-05-28 10:42:02 UTC", "Receiving NOAA 19, 300 s
-// left" ...
+// One line for an operator: "Next pass: NOAA 19 at 2025-05-28T10:42:02Z", "Receiving NOAA 19,
+// 300 s left" ...
 std::string StationStatusText(const TStationStatus& status);
 
 // Everything the core shows. A front-end overrides what it has a place for; the rest is

@@ -1,5 +1,5 @@
 // kestrune-station: the station without a window. It runs the pass sequencer once a second
-// from the window program's settings and logs what the window would show.
+// from the window program's settings and logs what an operator follows.
 
 #include "app/ProgramOptions.h"
 #include "platform/linux/EventWait.h"
@@ -29,10 +29,12 @@ window, from the window program's settings (read, never written):
   ${XDG_CONFIG_HOME:-~/.config}/Quillmere/HKEY_CURRENT_USER.reg
   key HKEY_CURRENT_USER\Software\Quillmere\Kestrune (and its ComPortControl key)
 
-Every change the window would show (caption, title, status text, next pass,
-LED colour, messages, each new pass list) is written as one line to standard
-output, starting with the UTC time; errors and warnings go to standard error
-as well. Under systemd (JOURNAL_STREAM names standard error) every line goes
+What an operator follows (each new pass list, the next pass, each pass's
+pause, reception and end, the receiver's channel, the port lost and back,
+fresh element sets, messages) is written as one line to standard output,
+starting with the UTC time; errors and warnings go to standard error as
+well. Under systemd, `systemctl --user status` shows the next pass or the
+pass under way. Under systemd (JOURNAL_STREAM names standard error) every line goes
 to the journal once, with its priority and no time of its own. A line that
 cannot be written at once is dropped and counted, never waited for. The
 tracking string is served on $XDG_RUNTIME_DIR/Kestrune/Tracking.sock.

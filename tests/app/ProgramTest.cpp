@@ -59,7 +59,7 @@ TEST_F(ProgramTest, TheRoadOfOnePass) {
         TickAt(*program, s);
     EXPECT_EQ(View.Caption, "RX scanning...");
     EXPECT_EQ(View.Led, ClLime);
-    EXPECT_EQ(StationStatusText(program->Status()), "Next pass at 2026-12-08T10:00:30Z");
+    EXPECT_EQ(StationStatusText(program->Status()), "Next pass: NOAA 19 at 2026-12-08T10:00:30Z");
 
     // 10:00:20 + the gap reaches the start: standby, a pause counted down, then the channel.
     TickAt(*program, 20);

@@ -26,6 +26,7 @@ TEST_F(StationViewTest, APassReadsAsEventsWithoutCaptionsOrLamp) {
     View.SetLedColor(ClLime);
     View.SetStatusText("  Receiving X northbound,  5s left");
     TStationStatus status;
+    status.NextSatellite = "METEOR-M2 3";
     status.NextStart = EncodeDateTime(2026, 12, 8, 6, 0, 0, 0);
     const auto tick = [&](TSequencerState state, const std::string& satellite, int left,
                           std::optional<int> channel = std::nullopt) {
@@ -49,7 +50,7 @@ TEST_F(StationViewTest, APassReadsAsEventsWithoutCaptionsOrLamp) {
     tick(TSequencerState::Idle, "", 0);
     const std::string at = "2026-12-08T05:50:01.123Z ";
     EXPECT_EQ(Out, (std::vector<std::string>{
-                       at + "idle: Next pass at 2026-12-08T06:00:00Z",
+                       at + "idle: Next pass: METEOR-M2 3 at 2026-12-08T06:00:00Z",
                        at + "receiver: scanning",
                        at + "pass: METEOR-M2 3 due, pausing 10 s with the receiver in standby",
                        at + "receiver: channel 0, 137.20 MHz",
