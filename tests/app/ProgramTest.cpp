@@ -3,29 +3,17 @@
 
 #include "app/Program.h"
 
+#include "app/ProgramFixture.h"
 #include "core/CommaText.h"
 #include "core/TrackingString.h"
-#include "support/FakeServices.h"
-#include "support/RecordingView.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrune {
 namespace {
 
-class ProgramTest : public ::testing::Test, protected test::TFakeServices {
+class ProgramTest : public test::TProgramFixture {
 protected:
-    test::TRecordingView View;
-
-    std::unique_ptr<TProgram> Open() {
-        auto program = std::make_unique<TProgram>(Environment(), View, nullptr);
-        program->Start();
-        return program;
-    }
-    void TickAt(TProgram& program, double seconds) {
-        Clock.Set(Start + seconds * OneSecond);
-        program.Tick();
-    }
     // A line of the spied port's log: the call at that many seconds after the start.
     std::string At(double seconds, const std::string& call) const {
         return FormatIsoUtc(Start + seconds * OneSecond) + " " + call;
@@ -34,17 +22,16 @@ protected:
 
 // RX2, gaps of 10 s, scan when idle: NOAA 19 rises at 10:00:30 for 5 s.
 TEST_F(ProgramTest, TheRoadOfOnePass) {
-    const std::string spyLog = (Dir.Path() / "port.log").string();
-    StorePort("spy://loop://?file=" + spyLog);
     Store("RxType", RxRx2);
     Store("TleDataPath", std::string("/data/tle/"));
     Component.Passes["NOAA 19"] = WriteCommaText(
         {"20261208100030 N 40 180 5 NOAA 19", "20261208120000 N 40 180 600 NOAA 19"});
-    auto program = Open();
+    Open();
+    TProgram& program = *Program;
     ASSERT_TRUE(View.TimerEnabled);
     ASSERT_TRUE(View.Messages.empty()) << View.Messages.front();
 
-    TickAt(*program, 0.2); // the build
+    TickAt(0.2); // the build
     EXPECT_EQ(View.Caption, "Kestrune initialising...");
     EXPECT_EQ(View.NextPassLabel, "Next pass: 10:00:30 UTC");
     EXPECT_EQ(View.TimerInterval, 1000);
@@ -56,42 +43,42 @@ TEST_F(ProgramTest, TheRoadOfOnePass) {
 
     // Idle until 10:00:19, the LED blinking with the UTC second.
     for (int s = 1; s <= 19; ++s)
-        TickAt(*program, s);
+        TickAt(s);
     EXPECT_EQ(View.Caption, "RX scanning...");
     EXPECT_EQ(View.Led, ClLime);
-    EXPECT_EQ(StationStatusText(program->Status()), "Next pass: NOAA 19 at 2026-12-08T10:00:30Z");
+    EXPECT_EQ(StationStatusText(program.Status()), "Next pass: NOAA 19 at 2026-12-08T10:00:30Z");
 
     // 10:00:20 + the gap reaches the start: standby, a pause counted down, then the channel.
-    TickAt(*program, 20);
+    TickAt(20);
     EXPECT_EQ(View.Led, ClAqua);
     EXPECT_EQ(View.NextPassLabel, "");
     EXPECT_EQ(View.TrackingText, TrackingString("NOAA 19", 137'200'000));
     for (int s = 21, left = 9; s <= 30; ++s, --left) {
-        TickAt(*program, s);
+        TickAt(s);
         EXPECT_EQ(View.Status, "  Pausing before signal " + std::to_string(left) + "s");
         EXPECT_EQ(View.Caption, "Kestrune -" + View.Status);
         EXPECT_EQ(View.Title, "Kestrune " + std::to_string(left) + "s  pre-pause");
     }
-    TickAt(*program, 31);
+    TickAt(31);
     EXPECT_EQ(View.Caption, "NOAA 19 pass");
     EXPECT_EQ(View.Title, "NOAA 19 - pass");
     EXPECT_TRUE(View.SkipEnabled);
     EXPECT_EQ(View.TrackingText, TrackingString("NOAA 19", 137'100'000));
     for (int s = 32, left = 4; s <= 35; ++s, --left) {
-        TickAt(*program, s);
+        TickAt(s);
         EXPECT_EQ(View.Status,
                   "  Receiving NOAA 19 northbound,  " + std::to_string(left) + "s left");
         EXPECT_EQ(View.Title, "NOAA 19 (" + std::to_string(left) + "s)");
     }
-    EXPECT_EQ(StationStatusText(program->Status()), "Receiving NOAA 19, 1 s left");
-    TickAt(*program, 36);
+    EXPECT_EQ(StationStatusText(program.Status()), "Receiving NOAA 19, 1 s left");
+    TickAt(36);
     EXPECT_EQ(View.NextPassLabel, "Next pass: 12:00:00 UTC");
     EXPECT_FALSE(View.SkipEnabled);
     for (int s = 37, left = 9; s <= 46; ++s, --left) {
-        TickAt(*program, s);
+        TickAt(s);
         EXPECT_EQ(View.Title, "Kestrune " + std::to_string(left) + "s post-pause");
     }
-    TickAt(*program, 47);
+    TickAt(47);
     EXPECT_EQ(View.Caption, "Kestrune active...");
     EXPECT_EQ(View.Led, ClGreen);
     EXPECT_EQ(View.TrackingHint, View.TrackingText);
@@ -115,7 +102,7 @@ TEST_F(ProgramTest, TheRoadOfOnePass) {
     // The port: scan at the build; standby twice when the pass is seen; scan and channel 1
     // twice at its start; RTS high once a second while receiving; standby twice after it; RTS
     // low through the pause; scan twice at its end; RTS low at the start and at the close.
-    program.reset();
+    Program.reset();
     std::string expected = At(0, "RTS 0\n") + At(0.2, "WRITE \"S\"\n");
     for (const char* call : {"WRITE \"F0\"\n", "WRITE \"F0\"\n"})
         expected += At(20, call);
@@ -127,18 +114,18 @@ TEST_F(ProgramTest, TheRoadOfOnePass) {
     for (int s = 37; s <= 47; ++s)
         expected += At(s, "RTS 0\n");
     expected += At(47, "WRITE \"S\"\n") + At(47, "WRITE \"S\"\n") + At(47, "RTS 0\n");
-    EXPECT_EQ(test::ReadFileBytes(spyLog), expected);
+    EXPECT_EQ(test::ReadFileBytes(PortLogPath()), expected);
 }
 
 TEST_F(ProgramTest, ACommandCutShortByTheWriteTimeOutIsNotTakenAsSent) {
-    StorePort("COM1");
+    PortName = "COM1";
     Store("RxType", RxRx2);
-    auto program = Open();
-    program->SelectChannelItem(2);
+    Open();
+    Program->SelectChannelItem(2);
     EXPECT_EQ(View.Caption, "RX channel 1");
 
     Hardware.SetWriteLimit(1); // "F3" times out after its first byte
-    program->SelectChannelItem(4);
+    Program->SelectChannelItem(4);
     EXPECT_EQ(Hardware.Written(), "F1F");
     EXPECT_EQ(View.Caption, "RX channel 1") << "the receiver never got channel 3";
 }
@@ -146,17 +133,17 @@ TEST_F(ProgramTest, ACommandCutShortByTheWriteTimeOutIsNotTakenAsSent) {
 TEST_F(ProgramTest, TheReceiverTypeAndScanBoxAreReadForEveryFrontEnd) {
     Store("RxType", RxR139);
     Store("ScanWhenIdle", 0);
-    auto program = Open();
-    EXPECT_EQ(program->Controls().ReceiverType, RxR139);
-    EXPECT_FALSE(program->Controls().ScanWhenIdle);
-    program.reset();
+    Open();
+    EXPECT_EQ(Program->Controls().ReceiverType, RxR139);
+    EXPECT_FALSE(Program->Controls().ScanWhenIdle);
+    Program.reset();
 
     // A type the list does not have is none; the start picks RX2, and the stored value is the
     // window's controls' to write, not the core's.
     Store("RxType", 7);
-    program = Open();
-    EXPECT_EQ(program->Controls().ReceiverType, RxRx2);
-    program.reset();
+    Open();
+    EXPECT_EQ(Program->Controls().ReceiverType, RxRx2);
+    Program.reset();
     EXPECT_EQ(StoredInteger("RxType"), 7);
 }
 

@@ -1,7 +1,7 @@
 #include "core/PassHooks.h"
 
 #include "core/CommaText.h"
-#include "core/FakeStation.h"
+#include "support/FakeClock.h"
 #include "support/FakeProcesses.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +11,7 @@ namespace {
 
 using TStrings = std::vector<std::string>;
 
-// The station starts at 09:00:00; the pass of NOAA 19 rises at 09:00:30 and lasts 5 s.
 const TDateTime Origin = EncodeDateTime(2025, 5, 28, 9);
-const std::string Noaa19Pass = "20250528090030 S 41 187 5 NOAA 19";
 
 TReception Meteor() {
     TReception reception;
@@ -161,92 +159,6 @@ TEST_F(PassHooksTest, EachFailureIsWarnedOnce) {
     Ticks(*hooks, 3);
     EXPECT_EQ(Warnings.size(), 2u);
     EXPECT_EQ(Warnings.back(), "the pass end command failed: exit status 2");
-}
-
-// The sequencer tells of each reception as the pass runs on the fake station.
-class PassSequencerHooksTest : public ::testing::Test {
-protected:
-    test::TFakeStation Station{Origin};
-    test::TFakeLauncher Launcher;
-    TStrings Warnings;
-    TPassHooks Hooks{TPassCommands{"record", "decode"}, Launcher, Station.Clock,
-                     [](const std::string&) {},
-                     [this](const std::string& text) { Warnings.push_back(text); }};
-
-    void SetUp() override {
-        Station.Component.Passes["NOAA 19"] = WriteCommaText({Noaa19Pass});
-        Station.Window.Rows = {{"NOAA 19", "B", "0"}};
-        Station.Sequencer.SetReceptionListener(&Hooks);
-    }
-    void TickAt(double second) {
-        Station.TickAt(second);
-        Hooks.Service();
-    }
-    TStrings Commands() const {
-        TStrings commands;
-        for (const auto& run : Launcher.Runs)
-            commands.push_back(run->Command);
-        return commands;
-    }
-};
-
-TEST_F(PassSequencerHooksTest, StartWithTheChannelEndOnceWhenThePassIsOver) {
-    TickAt(0.2);
-    for (int s = 1; s <= 30; ++s)
-        TickAt(s);
-    EXPECT_TRUE(Launcher.Runs.empty()) << "nothing before the pre-pass pause is over";
-    TickAt(31);
-    ASSERT_EQ(Commands(), TStrings{"record"});
-    const test::TFakeRun& start = *Launcher.Runs[0];
-    EXPECT_EQ(start.Variable("KESTRUNE_SATELLITE"), "NOAA 19");
-    EXPECT_EQ(start.Variable("KESTRUNE_FREQUENCY_HZ"), "137100000");
-    EXPECT_EQ(start.Variable("KESTRUNE_DIRECTION"), "S");
-    EXPECT_EQ(start.Variable("KESTRUNE_LENGTH_S"), "5");
-    EXPECT_EQ(start.Variable("KESTRUNE_START_UTC"), "2025-05-28T09:00:30Z");
-    EXPECT_EQ(start.Variable("KESTRUNE_END_UTC"), "2025-05-28T09:00:35Z");
-    EXPECT_EQ(start.Variable("KESTRUNE_MAX_ELEVATION"), "41");
-    EXPECT_EQ(start.Variable("KESTRUNE_MAX_AZIMUTH"), "187");
-
-    for (int s = 32; s <= 60; ++s)
-        TickAt(s);
-    EXPECT_EQ(Station.Sequencer.State(), TSequencerState::Idle);
-    EXPECT_EQ(Commands(), (TStrings{"record", "decode"}));
-    EXPECT_TRUE(Warnings.empty());
-}
-
-TEST_F(PassSequencerHooksTest, ASatelliteWithoutAChannelGetsFrequencyZero) {
-    Station.Component.Passes.clear();
-    Station.Component.Passes["METEOR-M2 3"] =
-        WriteCommaText({"20250528090030 N x y 5 METEOR-M2 3"});
-    Station.Window.Rows = {{"METEOR-M2 3", "B", "0"}};
-    TickAt(0.2);
-    for (int s = 1; s <= 31; ++s)
-        TickAt(s);
-    ASSERT_EQ(Launcher.Runs.size(), 1u);
-    EXPECT_EQ(Launcher.Runs[0]->Variable("KESTRUNE_FREQUENCY_HZ"), "0");
-    EXPECT_EQ(Launcher.Runs[0]->Variable("KESTRUNE_DIRECTION"), "N");
-    EXPECT_EQ(Launcher.Runs[0]->Variable("KESTRUNE_MAX_ELEVATION"), "<unset>");
-    EXPECT_EQ(Launcher.Runs[0]->Variable("KESTRUNE_MAX_AZIMUTH"), "<unset>");
-}
-
-TEST_F(PassSequencerHooksTest, ARestartEndsAReceptionButNotAPrePassPause) {
-    TickAt(0.2);
-    for (int s = 1; s <= 25; ++s)
-        TickAt(s);
-    Station.Sequencer.ButtonRestartClick(); // in the pre-pass pause: nothing received yet
-    EXPECT_TRUE(Launcher.Runs.empty());
-
-    // Rebuilt at 26, found again at 27, its pause over at 38.
-    for (int s = 26; s <= 37; ++s)
-        TickAt(s);
-    EXPECT_TRUE(Launcher.Runs.empty());
-    TickAt(38);
-    ASSERT_EQ(Commands(), TStrings{"record"});
-    Station.Sequencer.ButtonRestartClick();
-    EXPECT_EQ(Commands(), (TStrings{"record", "decode"}));
-    for (int s = 39; s <= 50; ++s)
-        TickAt(s);
-    EXPECT_EQ(Commands(), (TStrings{"record", "decode"}));
 }
 
 } // namespace

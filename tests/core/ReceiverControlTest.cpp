@@ -1,5 +1,8 @@
-#include "core/FakeStation.h"
+#include "core/ReceiverControl.h"
+
 #include "core/RigctlTuner.h"
+#include "core/TrackingString.h"
+#include "support/FakeReceiver.h"
 #include "support/FakeRigTransport.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +14,13 @@ using TWrites = std::vector<std::string>;
 
 class ReceiverControlTest : public ::testing::Test {
 protected:
-    test::TFakeStation Station{EncodeDateTime(2025, 5, 28, 9)};
-    test::TFakeWindow& Window = Station.Window;
-    test::TFakePort& Port = Station.Port;
-    TReceiverControl& Receiver = Station.Receiver;
+    const TDateTime Origin = EncodeDateTime(2025, 5, 28, 9);
+    test::TFakeClock Clock{Origin};
+    test::TFakeSleeper Sleeper{Clock};
+    TLocaleInfo Locale;
+    test::TFakeReceiverView Window;
+    test::TFakePort Port{Clock, Origin};
+    TReceiverControl Receiver{Window, Port, Sleeper, Locale};
 };
 
 TEST_F(ReceiverControlTest, R139ChannelThenScan) {
@@ -118,7 +124,7 @@ TEST_F(ReceiverControlTest, AFailedWriteSkipsTheRestOfItsBlockOnly) {
 }
 
 TEST_F(ReceiverControlTest, FrequenciesIgnoreTheUsersDecimalSeparator) {
-    Station.Locale.DecimalSeparator = ',';
+    Locale.DecimalSeparator = ',';
     Receiver.SetChannelIndex(1);
     EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'200'000);
 }
@@ -141,7 +147,7 @@ class RigctlReceiverTest : public ReceiverControlTest {
 protected:
     test::TFakeRigTransport Transport;
     TWrites Warnings;
-    TRigctlTuner Tuner{Transport, Station.Clock,
+    TRigctlTuner Tuner{Transport, Clock,
                        [this](const std::string& text) { Warnings.push_back(text); }};
 
     void SetUp() override {
@@ -180,13 +186,13 @@ TEST_F(RigctlReceiverTest, AFailureKeepsTheCaptionIsWarnedOnceAndHoldsOffASecond
     EXPECT_EQ(Warnings, TWrites{Transport.Failure});
 
     // The next change, a second later, connects again; the same failure is not warned again.
-    Station.Clock.AdvanceSeconds(RigctlRetryAfterS);
+    Clock.AdvanceSeconds(RigctlRetryAfterS);
     Receiver.SetChannelIndex(3);
     EXPECT_EQ(Transport.Transactions, 2);
     EXPECT_EQ(Warnings.size(), 1u);
 
     Transport.Failure.clear();
-    Station.Clock.AdvanceSeconds(RigctlRetryAfterS);
+    Clock.AdvanceSeconds(RigctlRetryAfterS);
     Receiver.SetChannelIndex(4);
     EXPECT_EQ(Window.Caption, "RX channel 3");
     EXPECT_EQ(Transport.Sent, (TWrites{"F 137500000", "M FM 40000"}));

@@ -4,7 +4,7 @@
 
 namespace kestrune::test {
 
-TFakeServices::TFakeServices() : Start(EncodeDateTime(2026, 12, 8, 10, 0, 0)) {}
+TFakeServices::TFakeServices(TDateTime start) : Start(start) {}
 
 TProgramEnvironment TFakeServices::Environment() {
     return {Settings,

@@ -24,7 +24,8 @@ namespace kestrune::test {
 
 class TFakeServices {
 public:
-    TFakeServices();
+    // The program's clock starts at `start`.
+    explicit TFakeServices(TDateTime start = EncodeDateTime(2026, 12, 8, 10, 0, 0));
 
     // The core's environment over these fakes; the schedule file goes to the temporary folder.
     TProgramEnvironment Environment();
