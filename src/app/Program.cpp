@@ -30,8 +30,8 @@ constexpr std::array<TPassSettingInfo, 4> SpinEdits{{
     {"DaysLookAhead", 21, {1, 28}},
 }};
 
-const TPassSettingInfo& Info(TPassSetting edit) {
-    return SpinEdits[static_cast<std::size_t>(edit)];
+const TPassSettingInfo& Info(TPassSetting setting) {
+    return SpinEdits[static_cast<std::size_t>(setting)];
 }
 
 // Where the location's Restart falls back for an edit that holds no number.
@@ -69,8 +69,8 @@ std::string PortOpenAdvice(const std::string& port, int systemError) {
     return text;
 }
 
-TSpinRange PassSettingRange(TPassSetting edit) {
-    return Info(edit).Range;
+TSpinRange PassSettingRange(TPassSetting setting) {
+    return Info(setting).Range;
 }
 
 // The core's objects see the controls' values and the front-end through this one adapter.
@@ -192,10 +192,10 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FView.SetPortHint(PortHint());
 
     for (std::size_t i = 0; i < SpinEdits.size(); ++i) {
-        const auto edit = static_cast<TPassSetting>(i);
-        Spin(edit) =
-            std::make_unique<TRegistryInteger>(settings, Info(edit).ValueName, Info(edit).Default);
-        ClampSpin(edit);
+        const auto setting = static_cast<TPassSetting>(i);
+        Spin(setting) = std::make_unique<TRegistryInteger>(settings, Info(setting).ValueName,
+                                                           Info(setting).Default);
+        ClampSpin(setting);
     }
 
     FReceiver =
@@ -350,8 +350,8 @@ void TProgram::Start() {
     CheckData();
 }
 
-std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting edit) {
-    switch (edit) {
+std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting setting) {
+    switch (setting) {
     case TPassSetting::PrePassGap:
         return FPrePassGap;
     case TPassSetting::PostPassGap:
@@ -364,29 +364,29 @@ std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting edit) {
     return FDaysLookAhead;
 }
 
-const std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting edit) const {
-    return const_cast<TProgram*>(this)->Spin(edit);
+const std::unique_ptr<TRegistryInteger>& TProgram::Spin(TPassSetting setting) const {
+    return const_cast<TProgram*>(this)->Spin(setting);
 }
 
-int TProgram::PassSetting(TPassSetting edit) const {
-    return Spin(edit)->Value;
+int TProgram::PassSetting(TPassSetting setting) const {
+    return Spin(setting)->Value;
 }
 
-void TProgram::SetPassSetting(TPassSetting edit, const std::string& text) {
-    Spin(edit)->Value = ParseInt(Trim(text)).value_or(Info(edit).Range.Min);
+void TProgram::SetPassSetting(TPassSetting setting, const std::string& text) {
+    Spin(setting)->Value = ParseInt(Trim(text)).value_or(Info(setting).Range.Min);
 }
 
-bool TProgram::ClampSpin(TPassSetting edit) {
-    const TSpinRange range = Info(edit).Range;
-    std::int32_t& value = Spin(edit)->Value;
+bool TProgram::ClampSpin(TPassSetting setting) {
+    const TSpinRange range = Info(setting).Range;
+    std::int32_t& value = Spin(setting)->Value;
     const std::int32_t clamped = std::clamp<std::int32_t>(value, range.Min, range.Max);
     const bool changed = clamped != value;
     value = clamped;
     return changed;
 }
 
-void TProgram::ClampPassSetting(TPassSetting edit) {
-    if (ClampSpin(edit))
+void TProgram::ClampPassSetting(TPassSetting setting) {
+    if (ClampSpin(setting))
         FView.ShowControlValues();
 }
 

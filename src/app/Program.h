@@ -50,13 +50,13 @@ struct TControlValues {
     bool ScanWhenIdle = DefaultScanWhenIdle;
 };
 
-// The four spin edits of the pass settings tab.
+// The four settings of the pass settings tab (its spin edits).
 enum class TPassSetting { PrePassGap, PostPassGap, MinElevation, DaysLookahead };
 struct TSpinRange {
     int Min;
     int Max;
 };
-TSpinRange PassSettingRange(TPassSetting edit);
+TSpinRange PassSettingRange(TPassSetting setting);
 
 // What the station is doing: the sequencer's state, the pass under way, the receiver and the
 // next pass. The station logs its changes and tells the service manager; a window can show it.
@@ -74,8 +74,6 @@ struct TStationStatus {
     // The next pass of the list: its satellite and start; FarFuture when the list is empty.
     std::string NextSatellite;
     TDateTime NextStart = FarFuture;
-
-    friend bool operator==(const TStationStatus&, const TStationStatus&) = default;
 };
 
 // One line for an operator: "Next pass: NOAA 19 at 2025-05-28T10:42:02Z", "Receiving NOAA 19,
@@ -243,10 +241,10 @@ private:
     class TViewAdapter;
     class TPortAdapter;
 
-    std::unique_ptr<TRegistryInteger>& Spin(TPassSetting edit);
-    const std::unique_ptr<TRegistryInteger>& Spin(TPassSetting edit) const;
+    std::unique_ptr<TRegistryInteger>& Spin(TPassSetting setting);
+    const std::unique_ptr<TRegistryInteger>& Spin(TPassSetting setting) const;
     // Puts the spin edit's value into its range; whether that changed it.
-    bool ClampSpin(TPassSetting edit);
+    bool ClampSpin(TPassSetting setting);
     void ConnectComponent();
     // Whether the receiver is driven through the serial port (every type but DDE and rigctl).
     bool PortWanted() const;

@@ -3,7 +3,6 @@
 // errors and the satellites' own channels.
 
 #include "app/ProgramFixture.h"
-
 #include "core/CommaText.h"
 #include "core/SatelliteList.h"
 #include "core/TrackingString.h"
@@ -45,8 +44,9 @@ TEST_F(PassSequencingTest, ThePrePassPauseEndsByTheClockWhenTicksWereSwallowed) 
     TickAt(31);
     EXPECT_EQ(Sequencer().State(), TSequencerState::Receiving);
     EXPECT_EQ(View.Caption, "NOAA 19 pass");
-    EXPECT_EQ(PortEvents(21000),
-              (std::vector<TPortEvent>{{31000, "WRITE S"}, {31000, "WRITE F1"}, {31000, "WRITE F1"}}));
+    EXPECT_EQ(
+        PortEvents(21000),
+        (std::vector<TPortEvent>{{31000, "WRITE S"}, {31000, "WRITE F1"}, {31000, "WRITE F1"}}));
 }
 
 TEST_F(PassSequencingTest, OtherReceiverTypesGetTheirOwnCommands) {
@@ -89,9 +89,8 @@ TEST_F(PassSequencingTest, SkipEndsTheReceptionOnTheNextTick) {
 }
 
 TEST_F(PassSequencingTest, ASelectedLaterLineIsRemovedWithTheHead) {
-    Component.Passes["NOAA 19"] =
-        WriteCommaText({Noaa19Pass, "20250528100000 N 40 180 5 NOAA 19",
-                        "20250528110000 N 40 180 5 NOAA 19", LaterPass});
+    Component.Passes["NOAA 19"] = WriteCommaText({Noaa19Pass, "20250528100000 N 40 180 5 NOAA 19",
+                                                  "20250528110000 N 40 180 5 NOAA 19", LaterPass});
     Open();
     RunUntil(32);
     Program->PassList().SetItemIndex(2);
@@ -138,8 +137,7 @@ TEST_F(PassSequencingTest, PassesThatEndedWhileAsleepAreDroppedNotReplayed) {
     // Asleep until 09:01:20, the end of the second pass.
     TickAt(80);
     EXPECT_EQ(Sequencer().State(), TSequencerState::Idle);
-    EXPECT_EQ(test::PassTexts(Program->PassList()),
-              TStrings{"20250528100000 N 40 180 5 NOAA 19"});
+    EXPECT_EQ(test::PassTexts(Program->PassList()), TStrings{"20250528100000 N 40 180 5 NOAA 19"});
     EXPECT_EQ(View.NextPassLabel, "Next pass: 10:00:00 UTC");
 }
 
@@ -184,7 +182,8 @@ TEST_F(PassSequencingTest, APortLostInAPassIsReportedOnceClosedAndReopenedBefore
     const int later = 3 * 3600;
     for (int s = later - 11; s <= later + 3; ++s)
         TickAt(s);
-    EXPECT_EQ(View.Notices, TStrings{"the port spy://COM1?file=" + PortLogPath() + " is open again"});
+    EXPECT_EQ(View.Notices,
+              TStrings{"the port spy://COM1?file=" + PortLogPath() + " is open again"});
     EXPECT_EQ(PortEvents(32001).front(), (TPortEvent{(later - 10) * 1000LL, "RTS 0"}));
     EXPECT_EQ(PortEvents().back(), (TPortEvent{(later + 3) * 1000LL, "RTS 1"}));
     EXPECT_EQ(View.Errors.size(), 1u);
@@ -263,10 +262,10 @@ TEST_F(PassSequencingTest, AMeteorPassOnItsOwnChannel) {
     RunUntil(31);
     // Standby before the pass, then scan and the satellite's channel 5 as it starts.
     EXPECT_EQ(PortEvents(20000), (std::vector<TPortEvent>{{20000, "WRITE F0"},
-                                                         {20000, "WRITE F0"},
-                                                         {31000, "WRITE S"},
-                                                         {31000, "WRITE F5"},
-                                                         {31000, "WRITE F5"}}));
+                                                          {20000, "WRITE F0"},
+                                                          {31000, "WRITE S"},
+                                                          {31000, "WRITE F5"},
+                                                          {31000, "WRITE F5"}}));
     TickAt(32);
     EXPECT_EQ(View.TrackingText, TrackingAt(137.91, "METEOR-M2 3"));
 }

@@ -36,8 +36,8 @@ std::vector<TProgramFixture::TPortEvent> TProgramFixture::PortEvents(long long f
         // "2025-05-28T09:00:20.000Z WRITE "F0""
         const std::string line = log.substr(at, end - at);
         int year, month, day, hour, minute, second, ms;
-        if (std::sscanf(line.c_str(), "%d-%d-%dT%d:%d:%d.%dZ", &year, &month, &day, &hour,
-                        &minute, &second, &ms) != 7)
+        if (std::sscanf(line.c_str(), "%d-%d-%dT%d:%d:%d.%dZ", &year, &month, &day, &hour, &minute,
+                        &second, &ms) != 7)
             continue;
         const TDateTime time = EncodeDateTime(year, month, day, hour, minute, second, ms);
         const long long atMs = std::llround((time - Start) * SecondsPerDay * 1000);

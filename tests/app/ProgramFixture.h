@@ -17,7 +17,7 @@ namespace kestrune::test {
 class TProgramFixture : public ::testing::Test, protected TFakeServices {
 protected:
     struct TPortEvent {
-        long long AtMs; // after the start
+        long long AtMs;   // after the start
         std::string What; // "WRITE F0", "RTS 1"
         friend bool operator==(const TPortEvent&, const TPortEvent&) = default;
         friend void PrintTo(const TPortEvent& event, std::ostream* out) {
