@@ -7,7 +7,6 @@
 #include "platform/linux/Executable.h"
 #include "platform/linux/ModuleLoader.h"
 #include "platform/linux/SystemClock.h"
-#include "qmrsatlib/ElementSetCheck.h"
 #include "tools/PredictOptions.h"
 
 #include <filesystem>
@@ -74,13 +73,13 @@ void PrintPassList(TSatellites& satellites, const TPredictOptions& options, TDat
 }
 
 // Names without an element set give no passes, and old sets give wrong ones: say so.
-void WarnAboutElementSets(const TPredictOptions& options, TDateTime start) {
-    TTleCatalog catalog;
-    catalog.AddFolder(options.TleDir);
+void WarnAboutElementSets(TSatellites& satellites, const TPredictOptions& options,
+                          TDateTime start) {
     std::vector<std::string> names;
     for (const TSatelliteRow& row : options.Satellites)
         names.push_back(row.Name);
-    for (const std::string& problem : CheckElementSets(catalog, names, options.TleDir, start))
+    for (const std::string& problem :
+         CheckElementSets(satellites.ElementSets(), names, options.TleDir, start))
         std::cerr << "kestrune-predict: warning: " << problem << '\n';
 }
 
@@ -97,7 +96,7 @@ int Run(const TPredictOptions& options) {
     // Numbers on the command line take a point, whatever the user's locale.
     const TLocaleInfo locale;
     const TDateTime start = options.Start.value_or(TSystemClock().UtcNow());
-    WarnAboutElementSets(options, start);
+    WarnAboutElementSets(*satellites, options, start);
     for (const TSatelliteRow& row : options.Satellites) {
         if (!row.Channel.empty())
             std::cout << "# " << row.Name << " on channel " << row.Channel << '\n';

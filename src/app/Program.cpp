@@ -3,8 +3,6 @@
 #include "core/CommaText.h"
 #include "core/SatelliteList.h"
 #include "core/Text.h"
-#include "qmrsatlib/ElementSetCheck.h"
-#include "qmrsatlib/Tle.h"
 #include "settings/ReadOnlyRegistry.h"
 
 #include <algorithm>
@@ -255,7 +253,12 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FRefresh = std::make_unique<TElementRefresh>(
         ReadCommaText(ReadProgramSetting(settings.Registry, program, "TleUrls")),
         std::max(refreshHours, 1), FEnvironment.Downloads, FEnvironment.Clock,
-        [this] { return FControls.DataPath; }, ElementFileProblem,
+        [this] { return FControls.DataPath; },
+        // The component reads the element files, and so judges a download.
+        [this](const std::string& text) {
+            return FSatellites ? FSatellites->CheckElementText(text)
+                               : std::string("the orbit-prediction component is not connected");
+        },
         [this](const std::string& text) { FView.Warn(text); },
         [this](const std::string& text) {
             FView.ElementSetsRefreshed(FRefresh->LastRefreshed().value_or(0), text);
@@ -529,15 +532,22 @@ void TProgram::StoreSatellites() {
     FSatChannels = SatChannelsFromRows(FControls.Rows);
 }
 
+TElementSetIndex TProgram::ElementSets() const {
+    TElementSetIndex sets;
+    if (FSatellites)
+        Guarded([&] { sets = FSatellites->ElementSets(); });
+    return sets;
+}
+
 std::vector<std::string> TProgram::ElementSetProblems() const {
-    TTleCatalog catalog;
-    catalog.AddFolder(PathFromUtf8(FControls.DataPath));
+    if (!FSatellites)
+        return {};
     std::vector<std::string> names;
     for (const TSatelliteRow& row : FControls.Rows) {
         if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
             names.push_back(row.Name);
     }
-    return CheckElementSets(catalog, names, FControls.DataPath, FEnvironment.Clock.UtcNow());
+    return CheckElementSets(ElementSets(), names, FControls.DataPath, FEnvironment.Clock.UtcNow());
 }
 
 void TProgram::AddSatellite(const std::string& name) {

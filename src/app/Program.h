@@ -228,6 +228,9 @@ public:
     // or a row removed; the stored list follows at once.
     void AddSatellite(const std::string& name);
     void RemoveSatellite(int row);
+    // The element sets of the folder, as the component reads them; none when it is not
+    // connected or fails.
+    TElementSetIndex ElementSets() const;
     // What the operator should hear about the element sets of the list's satellites: names that
     // no set of the folder carries and sets older than two weeks, at the program's time now.
     std::vector<std::string> ElementSetProblems() const;

@@ -99,4 +99,16 @@ std::string TSatellites::ComputePasses(const std::string& name, double start,
     return passes;
 }
 
+TElementSetIndex TSatellites::ElementSets() {
+    std::string sets;
+    Check(FSatellites->GetElementSets(sets), "GetElementSets");
+    return TElementSetIndex(ReadElementSetEntries(sets));
+}
+
+std::string TSatellites::CheckElementText(const std::string& text) {
+    std::string problem;
+    Check(FSatellites->CheckElementText(text, problem), "CheckElementText");
+    return problem;
+}
+
 } // namespace kestrune

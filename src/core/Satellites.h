@@ -3,6 +3,8 @@
 // through which the component's module hands it out. Every method answers with an HRESULT-like
 // code; texts that come back are owned by the caller.
 
+#include "core/ElementSets.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -53,6 +55,12 @@ public:
     virtual HResult ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
                                   std::int32_t days, double minElevationDeg,
                                   std::string& passes) = 0;
+    // The element sets of the data folder as WriteElementSetEntries writes them (empty without
+    // a folder).
+    virtual HResult GetElementSets(std::string& sets) = 0;
+    // What keeps an element file's text from being read whole ("line 7: ..."); empty when every
+    // line belongs to a valid set.
+    virtual HResult CheckElementText(const std::string& text, std::string& problem) = 0;
     // Ends the object; the module that made it must still be loaded.
     virtual void Release() = 0;
 
@@ -87,6 +95,8 @@ public:
     void SetHeight(double heightM);
     std::string ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
                               std::int32_t days, double minElevationDeg);
+    TElementSetIndex ElementSets();
+    std::string CheckElementText(const std::string& text);
 
 private:
     ISatellites* FSatellites;

@@ -52,7 +52,7 @@ HResult TQmrSatellites::SetDataPath(const std::string& folder) {
             return SOk;
         }
         std::error_code error;
-        if (!std::filesystem::is_directory(folder, error))
+        if (!std::filesystem::is_directory(PathFromUtf8(folder), error))
             return EInvalidArg;
         FHasFolder = true;
         FFolder = PathFromUtf8(folder);
@@ -128,6 +128,21 @@ HResult TQmrSatellites::ComputePasses(const std::string& name, double start,
                 lines.push_back(PassLine(pass, name, lengthS));
         }
         passes = lines.empty() ? std::string() : WriteCommaText(lines);
+        return SOk;
+    });
+}
+
+HResult TQmrSatellites::GetElementSets(std::string& sets) {
+    return Guarded([&] {
+        Refresh();
+        sets = WriteElementSetEntries(FCatalog.Entries());
+        return SOk;
+    });
+}
+
+HResult TQmrSatellites::CheckElementText(const std::string& text, std::string& problem) {
+    return Guarded([&] {
+        problem = ElementFileProblem(text);
         return SOk;
     });
 }

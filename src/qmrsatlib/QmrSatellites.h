@@ -1,10 +1,11 @@
 #pragma once
 // The orbit-prediction component behind ISatellites.
 //
-// SetDataPath remembers the folder and reads it; before every GetDataValid and ComputePasses the
-// folder's regular files (names, sizes, modification times) are looked at again and the folder
-// is read anew when they changed, so element files that another program refreshes are picked
-// up. A folder that cannot be listed any more keeps the sets last read from it.
+// SetDataPath remembers the folder and reads it; before every GetDataValid, ComputePasses and
+// GetElementSets the folder's regular files (names, sizes, modification times) are looked at
+// again and the folder is read anew when they changed, so element files that another program
+// refreshes are picked up. A folder that cannot be listed any more keeps the sets last read
+// from it.
 
 #include "core/Satellites.h"
 #include "qmrsatlib/TleCatalog.h"
@@ -35,6 +36,8 @@ public:
     // azimuth in whole degrees, LLL the length in whole seconds, then the name as given.
     HResult ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
                           std::int32_t days, double minElevationDeg, std::string& passes) override;
+    HResult GetElementSets(std::string& sets) override;
+    HResult CheckElementText(const std::string& text, std::string& problem) override;
     void Release() override;
 
 private:

@@ -1,5 +1,7 @@
 #include "qmrsatlib/Tle.h"
 
+#include "core/ElementSets.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -166,16 +168,6 @@ std::optional<TElementSet> ParseElementLines(std::string_view line1, std::string
     set.Elements.MeanAnomalyRad = *meanAnomaly;
     set.Elements.MeanMotionRadPerMin = *meanMotionRevPerDay * 2.0 * std::numbers::pi / 1440.0;
     return set;
-}
-
-std::string CleanSatelliteName(std::string_view nameLine) {
-    std::string_view name = Trim(nameLine);
-    if (name.size() >= 2 && name[0] == '0' && name[1] == ' ')
-        name = Trim(name.substr(2));
-    if (name.size() >= 4 && name[name.size() - 1] == ']' && name[name.size() - 3] == '[' &&
-        name[name.size() - 4] == ' ')
-        name = Trim(name.substr(0, name.size() - 4));
-    return std::string(name);
 }
 
 std::vector<TElementSet> ReadElementSets(std::string_view text) {

@@ -29,10 +29,6 @@ bool HasValidChecksum(std::string_view line);
 // a field is malformed, out of range, or the two lines name different satellites.
 std::optional<TElementSet> ParseElementLines(std::string_view line1, std::string_view line2);
 
-// A name line as it is meant: trimmed, without a leading "0 " and without a status suffix such
-// as " [+]" or " [B]".
-std::string CleanSatelliteName(std::string_view nameLine);
-
 // Every set in a file's text whose lines are complete, well formed and pass their checksums;
 // anything else is skipped. Lines end in LF or CR LF.
 std::vector<TElementSet> ReadElementSets(std::string_view text);

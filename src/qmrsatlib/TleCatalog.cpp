@@ -10,15 +10,6 @@ namespace kestrune {
 
 namespace {
 
-std::string MatchKey(std::string_view name) {
-    return UpperCaseAscii(CleanSatelliteName(name));
-}
-
-bool IsCatalogNumberText(std::string_view text) {
-    return !text.empty() && text.size() <= 9 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The bytes of a regular file of at most maxBytes; false when it cannot be read.
 bool ReadSmallFile(const std::filesystem::path& path, std::uintmax_t maxBytes, std::string& bytes) {
     std::error_code error;
@@ -35,27 +26,12 @@ bool ReadSmallFile(const std::filesystem::path& path, std::uintmax_t maxBytes, s
     return !in.bad();
 }
 
-// Calls visit(entry) for every regular file of a folder; false when it cannot be listed.
-template <typename TVisit>
-bool ForEachRegularFile(const std::filesystem::path& folder, TVisit visit) {
-    std::error_code error;
-    std::filesystem::directory_iterator entry(folder, error);
-    if (error)
-        return false;
-    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        std::error_code entryError;
-        if (entry->is_regular_file(entryError) && !entryError)
-            visit(*entry);
-    }
-    return true;
-}
-
 } // namespace
 
 void TTleCatalog::Add(TElementSet set) {
     if (TSgp4(set.Elements).InitError() != TSgp4Error::None)
         return;
-    const std::string key = MatchKey(set.Name);
+    const std::string key = ElementSetKey(set.Name);
     if (!key.empty()) {
         const auto named = FByName.find(key);
         if (named == FByName.end() || named->second.Epoch < set.Epoch)
@@ -84,7 +60,7 @@ bool TTleCatalog::AddFolder(const std::filesystem::path& folder) {
 }
 
 const TElementSet* TTleCatalog::Find(std::string_view name) const {
-    const std::string key = MatchKey(name);
+    const std::string key = ElementSetKey(name);
     if (const auto named = FByName.find(key); named != FByName.end())
         return &FByNumber.at(named->second.CatalogNumber);
     if (IsCatalogNumberText(key)) {
@@ -101,18 +77,13 @@ std::vector<std::string> TTleCatalog::Names() const {
     return names;
 }
 
-TFolderState ReadFolderState(const std::filesystem::path& folder) {
-    TFolderState state;
-    state.Listed = ForEachRegularFile(folder, [&](const std::filesystem::directory_entry& entry) {
-        std::error_code error;
-        const auto size = entry.file_size(error);
-        const auto modified = entry.last_write_time(error);
-        state.Files.push_back({Utf8FromPath(entry.path().filename()), error ? 0 : size,
-                               error ? std::filesystem::file_time_type() : modified});
-    });
-    std::sort(state.Files.begin(), state.Files.end(),
-              [](const auto& a, const auto& b) { return a.Name < b.Name; });
-    return state;
+std::vector<TElementSetEntry> TTleCatalog::Entries() const {
+    std::vector<TElementSetEntry> entries;
+    for (const auto& [name, named] : FByName) {
+        const TElementSet& set = FByNumber.at(named.CatalogNumber);
+        entries.push_back({name, set.CatalogNumber, set.Epoch});
+    }
+    return entries;
 }
 
 } // namespace kestrune

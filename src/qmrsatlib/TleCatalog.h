@@ -10,6 +10,7 @@
 // its catalog number only: a name of digits alone that matches no name is taken as a catalog
 // number.
 
+#include "core/ElementSets.h"
 #include "qmrsatlib/Tle.h"
 
 #include <cstdint>
@@ -33,6 +34,8 @@ public:
     const TElementSet* Find(std::string_view name) const;
     // Every name a set is known by, as names are matched (upper case), in order.
     std::vector<std::string> Names() const;
+    // The same names, each with its satellite's newest set's catalog number and epoch.
+    std::vector<TElementSetEntry> Entries() const;
     std::size_t Size() const { return FByNumber.size(); }
 
 private:
@@ -45,20 +48,5 @@ private:
     std::map<int, TElementSet> FByNumber;
     std::map<std::string, TNamed> FByName;
 };
-
-// What a folder's regular files look like now (names, sizes, modification times), to notice
-// when they changed; empty when the folder cannot be listed.
-struct TFolderState {
-    struct TFile {
-        std::string Name;
-        std::uintmax_t Size;
-        std::filesystem::file_time_type Modified;
-        friend bool operator==(const TFile&, const TFile&) = default;
-    };
-    bool Listed = false;
-    std::vector<TFile> Files;
-    friend bool operator==(const TFolderState&, const TFolderState&) = default;
-};
-TFolderState ReadFolderState(const std::filesystem::path& folder);
 
 } // namespace kestrune

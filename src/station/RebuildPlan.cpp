@@ -1,6 +1,6 @@
 #include "station/RebuildPlan.h"
 
-#include "qmrsatlib/TleCatalog.h"
+#include "core/ElementSets.h"
 
 namespace kestrune {
 

@@ -11,7 +11,8 @@
 
 namespace kestrune {
 
-TAddSatelliteDialog::TAddSatelliteDialog(const TTleCatalog& catalog, TDateTime now, QWidget* parent)
+TAddSatelliteDialog::TAddSatelliteDialog(const TElementSetIndex& sets, TDateTime now,
+                                         QWidget* parent)
     : QDialog(parent), FFilter(new QLineEdit(this)), FNames(new QListWidget(this)),
       FHint(new QLabel(this)) {
     setObjectName("AddSatelliteDialog");
@@ -20,15 +21,14 @@ TAddSatelliteDialog::TAddSatelliteDialog(const TTleCatalog& catalog, TDateTime n
     FFilter->setObjectName("EditFilter");
     FFilter->setPlaceholderText("Type part of a name");
     FNames->setObjectName("ListBoxNames");
-    for (const std::string& name : catalog.Names()) {
-        const TElementSet* set = catalog.Find(name);
-        const int ageDays = static_cast<int>(now - set->Epoch);
+    for (const TElementSetEntry& set : sets.Entries()) {
+        const int ageDays = static_cast<int>(now - set.Epoch);
         auto* item = new QListWidgetItem(QString("%1   #%2, %3 days old")
-                                             .arg(QString::fromStdString(name))
-                                             .arg(set->CatalogNumber)
+                                             .arg(QString::fromStdString(set.Name))
+                                             .arg(set.CatalogNumber)
                                              .arg(ageDays),
                                          FNames);
-        item->setData(Qt::UserRole, QString::fromStdString(name));
+        item->setData(Qt::UserRole, QString::fromStdString(set.Name));
     }
     FHint->setObjectName("LabelChannelHint");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

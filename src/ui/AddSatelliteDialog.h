@@ -3,7 +3,7 @@
 // catalog number and the age of its set, filtered as the user types.
 
 #include "core/DateTime.h"
-#include "qmrsatlib/TleCatalog.h"
+#include "core/ElementSets.h"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ namespace kestrune {
 class TAddSatelliteDialog final : public QDialog {
     Q_OBJECT
 public:
-    TAddSatelliteDialog(const TTleCatalog& catalog, TDateTime now, QWidget* parent);
+    TAddSatelliteDialog(const TElementSetIndex& sets, TDateTime now, QWidget* parent);
     // The picked name; empty when none is.
     QString ChosenName() const;
 

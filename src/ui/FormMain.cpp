@@ -65,8 +65,8 @@ QString ChooseExistingFolder(QWidget* parent, const QString& start) {
                                              start);
 }
 
-QString ChooseSatelliteToAdd(QWidget* parent, const TTleCatalog& catalog, TDateTime now) {
-    TAddSatelliteDialog dialog(catalog, now, parent);
+QString ChooseSatelliteToAdd(QWidget* parent, const TElementSetIndex& sets, TDateTime now) {
+    TAddSatelliteDialog dialog(sets, now, parent);
     return dialog.exec() == QDialog::Accepted ? dialog.ChosenName() : QString();
 }
 
@@ -436,9 +436,8 @@ void TFormMain::ButtonPortSetupClick() {
 }
 
 void TFormMain::AddSatelliteClick() {
-    TTleCatalog catalog;
-    catalog.AddFolder(PathFromUtf8(FProgram->Controls().DataPath));
-    const QString name = FServices.ChooseSatellite(this, catalog, FProgram->Clock().UtcNow());
+    const QString name =
+        FServices.ChooseSatellite(this, FProgram->ElementSets(), FProgram->Clock().UtcNow());
     if (name.isEmpty())
         return;
     FProgram->AddSatellite(name.toStdString());

@@ -5,7 +5,6 @@
 
 #include "app/Program.h"
 #include "platform/linux/VersionInfoReader.h"
-#include "qmrsatlib/TleCatalog.h"
 
 #include <QFont>
 #include <QString>
@@ -46,7 +45,7 @@ struct TFormMainServices {
     // The folder dialog: the chosen folder, or an empty text when the user cancels.
     std::function<QString(QWidget* parent, const QString& start)> ChooseFolder;
     // "Add satellite...": a name of the folder's element sets, or an empty text for none.
-    std::function<QString(QWidget* parent, const TTleCatalog& catalog, TDateTime now)>
+    std::function<QString(QWidget* parent, const TElementSetIndex& sets, TDateTime now)>
         ChooseSatellite;
     // The port setup dialog; null for the window's own.
     IComSetupView* ComSetup = nullptr;

@@ -29,6 +29,14 @@ public:
         passes.clear();
         return SOk;
     }
+    HResult GetElementSets(std::string& sets) override {
+        sets.clear();
+        return SOk;
+    }
+    HResult CheckElementText(const std::string&, std::string& problem) override {
+        problem.clear();
+        return SOk;
+    }
     void Release() override { delete this; }
 };
 

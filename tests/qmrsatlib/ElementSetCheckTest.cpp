@@ -1,5 +1,6 @@
-#include "qmrsatlib/ElementSetCheck.h"
-
+// The operator's warnings about element sets, over the sets the component hands over.
+#include "core/ElementSets.h"
+#include "qmrsatlib/TleCatalog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,11 @@ protected:
         Catalog.AddText(test::ReadFileBytes(std::string(KESTRUNE_TEST_DATA) + "/tle/weather.txt"));
     }
 
+    // The sets as the program gets them: through the component's interface text.
+    TElementSetIndex Sets() const {
+        return TElementSetIndex(ReadElementSetEntries(WriteElementSetEntries(Catalog.Entries())));
+    }
+
     const std::string Folder = "/srv/tle/";
     TTleCatalog Catalog;
 };
@@ -22,7 +28,7 @@ TEST_F(ElementSetCheck, NamesWithoutASetGetTheCloseNamesOrAHint) {
     // The file's sets are of 2025-05-28.
     const TDateTime start = EncodeDateTime(2025, 5, 29);
     const auto problems =
-        CheckElementSets(Catalog, {"noaa 19", "NOAA 20", "METEOR-M2-3", "XYZZY"}, Folder, start);
+        CheckElementSets(Sets(), {"noaa 19", "NOAA 20", "METEOR-M2-3", "XYZZY"}, Folder, start);
     ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(problems[0], "no element set named NOAA 20 in " + Folder +
                                "; close names: NOAA 20 (JPSS-1), NOAA 15, NOAA 18, NOAA 19");
@@ -34,10 +40,9 @@ TEST_F(ElementSetCheck, NamesWithoutASetGetTheCloseNamesOrAHint) {
 }
 
 TEST_F(ElementSetCheck, SetsOlderThanTwoWeeksAreNamedWithTheirAge) {
-    EXPECT_TRUE(
-        CheckElementSets(Catalog, {"NOAA 19"}, Folder, EncodeDateTime(2025, 6, 10)).empty());
+    EXPECT_TRUE(CheckElementSets(Sets(), {"NOAA 19"}, Folder, EncodeDateTime(2025, 6, 10)).empty());
     const auto problems =
-        CheckElementSets(Catalog, {"NOAA 19"}, Folder, EncodeDateTime(2025, 6, 20));
+        CheckElementSets(Sets(), {"NOAA 19"}, Folder, EncodeDateTime(2025, 6, 20));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0], "the element set of NOAA 19 is 22 days older than the start (epoch "
                            "20250528123318 UTC); fetch fresh element sets");

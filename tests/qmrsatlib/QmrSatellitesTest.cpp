@@ -230,6 +230,28 @@ TEST_F(QmrSatellitesTest, DataFolderIsReadAgainWhenItChanges) {
     EXPECT_FALSE(FComponent.DataValid());
 }
 
+// The programs learn of the folder's sets and judge downloads through the component alone.
+TEST_F(QmrSatellitesTest, ElementSetsAndFilesAreJudgedThroughTheInterface) {
+    std::string text;
+    ASSERT_EQ(FComponent->GetElementSets(text), SOk);
+    const TElementSetIndex sets(ReadElementSetEntries(text));
+    const TElementSetEntry* noaa19 = sets.Find(" noaa 19 ");
+    ASSERT_NE(noaa19, nullptr);
+    EXPECT_EQ(noaa19->CatalogNumber, 33591);
+    EXPECT_EQ(FormatCompact(noaa19->Epoch), "20250528123318");
+    EXPECT_EQ(sets.Find("33591"), noaa19);
+    // A new file in the folder is seen at the next question.
+    FFolder.Write("3le.txt", DataFile("spacetrack-3le-excerpt-20200604.txt"));
+    ASSERT_EQ(FComponent->GetElementSets(text), SOk);
+    EXPECT_NE(TElementSetIndex(ReadElementSetEntries(text)).Find("VANGUARD 2"), nullptr);
+
+    std::string problem = "stale";
+    ASSERT_EQ(FComponent->CheckElementText(DataFile("weather.txt"), problem), SOk);
+    EXPECT_EQ(problem, "");
+    ASSERT_EQ(FComponent->CheckElementText("<html>Service unavailable</html>\n", problem), SOk);
+    EXPECT_NE(problem, "");
+}
+
 TEST_F(QmrSatellitesTest, InvalidArgumentsAreRefused) {
     std::string text;
     EXPECT_EQ(FComponent->SetLatitude(90.5), EInvalidArg);

@@ -1,6 +1,7 @@
 // Reading element sets: the line format, its checksums and the quirks of real files.
 #include "qmrsatlib/Tle.h"
 
+#include "core/ElementSets.h"
 #include "support/TempDir.h"
 
 #include <cmath>

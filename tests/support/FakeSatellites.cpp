@@ -47,6 +47,16 @@ HResult TFakeSatellites::ComputePasses(const std::string& name, double start,
     return Enter("ComputePasses");
 }
 
+HResult TFakeSatellites::GetElementSets(std::string& sets) {
+    sets = WriteElementSetEntries(ElementSets);
+    return Enter("GetElementSets");
+}
+
+HResult TFakeSatellites::CheckElementText(const std::string&, std::string& problem) {
+    problem = ElementTextProblem;
+    return Enter("CheckElementText");
+}
+
 void TFakeSatellites::Release() {
     if (Released)
         *Released = true;

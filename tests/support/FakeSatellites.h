@@ -26,6 +26,9 @@ public:
     std::map<std::string, HResult> Failures;
     std::vector<TCall> Calls;
     std::vector<std::string> Log; // method names in call order
+    // What GetElementSets gives, and what CheckElementText says of every text.
+    std::vector<TElementSetEntry> ElementSets;
+    std::string ElementTextProblem;
     double LatitudeDeg = 0, LongitudeDeg = 0, HeightM = 0;
     std::string DataPath;
     bool* Released = nullptr;
@@ -38,6 +41,8 @@ public:
     HResult SetHeight(double heightM) override;
     HResult ComputePasses(const std::string& name, double start, std::int32_t minLengthS,
                           std::int32_t days, double minElevationDeg, std::string& passes) override;
+    HResult GetElementSets(std::string& sets) override;
+    HResult CheckElementText(const std::string& text, std::string& problem) override;
     void Release() override;
 
 private:

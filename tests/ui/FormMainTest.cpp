@@ -49,8 +49,10 @@ protected:
         };
         services.ChooseFolder = [this](QWidget*, const QString&) { return ChosenFolder; };
         services.ComSetup = &Setup;
-        services.ChooseSatellite = [this](QWidget*, const TTleCatalog& catalog, TDateTime) {
-            Offered = catalog.Names();
+        services.ChooseSatellite = [this](QWidget*, const TElementSetIndex& sets, TDateTime) {
+            Offered.clear();
+            for (const TElementSetEntry& set : sets.Entries())
+                Offered.push_back(set.Name);
             return ChosenSatellite;
         };
         auto form = std::make_unique<TFormMain>(environment, services);
@@ -239,7 +241,9 @@ TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
 }
 
 TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
-    Store("TleDataPath", std::string(KESTRUNE_TEST_DATA) + "/tle/");
+    // The component's sets are years older than the clock.
+    Component.ElementSets = {{"METEOR-M2 3", 57166, EncodeDateTime(2025, 5, 28)},
+                             {"NOAA 18", 28654, EncodeDateTime(2025, 5, 28)}};
     auto form = Open();
     auto* grid = Find<QTableWidget>(*form, "StringGridSatList");
     ASSERT_EQ(grid->rowCount(), 3);
