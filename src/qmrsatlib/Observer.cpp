@@ -15,15 +15,18 @@ constexpr double Wgs84PoleKm = Wgs84EquatorKm * (1.0 - Wgs84Flattening);
 
 } // namespace
 
-TVector3 TemeToEarthFixed(const TVector3& teme, double gmstRad) {
-    const double c = std::cos(gmstRad);
-    const double s = std::sin(gmstRad);
-    return {c * teme.X + s * teme.Y, -s * teme.X + c * teme.Y, teme.Z};
+TVector3 TemeToEarthFixed(const TVector3& teme, const TEarthTurn& turn) {
+    return {turn.Cos * teme.X + turn.Sin * teme.Y, -turn.Sin * teme.X + turn.Cos * teme.Y, teme.Z};
+}
+
+TVector3 EarthFixedToTeme(const TVector3& earthFixed, const TEarthTurn& turn) {
+    return {turn.Cos * earthFixed.X - turn.Sin * earthFixed.Y,
+            turn.Sin * earthFixed.X + turn.Cos * earthFixed.Y, earthFixed.Z};
 }
 
 TVector3 TemeVelocityToEarthFixed(const TVector3& temeKmPerS, const TVector3& earthFixedKm,
-                                  double gmstRad) {
-    const TVector3 rotated = TemeToEarthFixed(temeKmPerS, gmstRad);
+                                  const TEarthTurn& turn) {
+    const TVector3 rotated = TemeToEarthFixed(temeKmPerS, turn);
     return {rotated.X + EarthRotationRadPerS * earthFixedKm.Y,
             rotated.Y - EarthRotationRadPerS * earthFixedKm.X, rotated.Z};
 }
@@ -56,24 +59,32 @@ TLookAngles TObserver::Look(const TVector3& satellite, const TVector3& velocity)
                         -FSinLat * FCosLon * dx - FSinLat * FSinLon * dy + FCosLat * dz,
                         FCosLat * FCosLon * dx + FCosLat * FSinLon * dy + FSinLat * dz};
     };
-    const TVector3 sight = toLocal(satellite.X - FPositionKm.X, satellite.Y - FPositionKm.Y,
-                                   satellite.Z - FPositionKm.Z);
-    const TVector3 rate = toLocal(velocity.X, velocity.Y, velocity.Z);
-    const double horizontal = std::hypot(sight.X, sight.Y);
-    const double rangeSquared = horizontal * horizontal + sight.Z * sight.Z;
-    TLookAngles look;
-    look.ElevationDeg = std::atan2(sight.Z, horizontal) / DegToRad;
-    look.AzimuthDeg = std::atan2(sight.X, sight.Y) / DegToRad;
-    if (look.AzimuthDeg < 0.0)
-        look.AzimuthDeg += 360.0;
-    if (look.AzimuthDeg >= 360.0)
-        look.AzimuthDeg -= 360.0;
-    if (horizontal > 0.0 && rangeSquared > 0.0) {
-        const double horizontalRate = (sight.X * rate.X + sight.Y * rate.Y) / horizontal;
-        look.ElevationRateDegPerS =
-            (horizontal * rate.Z - sight.Z * horizontalRate) / rangeSquared / DegToRad;
-    }
-    return look;
+    return {toLocal(satellite.X - FPositionKm.X, satellite.Y - FPositionKm.Y,
+                    satellite.Z - FPositionKm.Z),
+            toLocal(velocity.X, velocity.Y, velocity.Z)};
+}
+
+double TLookAngles::ElevationDeg() const {
+    return std::atan2(FSightKm.Z, std::hypot(FSightKm.X, FSightKm.Y)) / DegToRad;
+}
+
+double TLookAngles::AzimuthDeg() const {
+    double azimuthDeg = std::atan2(FSightKm.X, FSightKm.Y) / DegToRad;
+    if (azimuthDeg < 0.0)
+        azimuthDeg += 360.0;
+    if (azimuthDeg >= 360.0)
+        azimuthDeg -= 360.0;
+    return azimuthDeg;
+}
+
+double TLookAngles::ElevationRateDegPerS() const {
+    const double horizontal = std::hypot(FSightKm.X, FSightKm.Y);
+    const double rangeSquared = horizontal * horizontal + FSightKm.Z * FSightKm.Z;
+    if (!(horizontal > 0.0 && rangeSquared > 0.0))
+        return 0.0;
+    const double horizontalRate =
+        (FSightKm.X * FSightKmPerS.X + FSightKm.Y * FSightKmPerS.Y) / horizontal;
+    return (horizontal * FSightKmPerS.Z - FSightKm.Z * horizontalRate) / rangeSquared / DegToRad;
 }
 
 } // namespace kestrune

@@ -46,14 +46,6 @@ double Norm(const TVector3& a) {
     return std::sqrt(Dot(a, a));
 }
 
-// The central angle at which a satellite at radius rKm stands at elevationDeg, seen from a
-// spherical Earth of radius rhoKm.
-double CentralAngleAt(double elevationDeg, double rhoKm, double rKm) {
-    const double e = elevationDeg * DegToRad;
-    const double x = std::clamp(rhoKm / rKm * std::cos(e), -1.0, 1.0);
-    return std::acos(x) - e;
-}
-
 // How long a satellite certainly stays farther than psiFar (central angle) from the station,
 // seconds, judged from its orbit plane. In inertial axes it runs along the great circle of the
 // plane at no more than maxRate; on that circle its central angle from the station is
@@ -157,9 +149,22 @@ double BrentRoot(TFunction f, double a, double b, double fa, double fb) {
 
 } // namespace
 
+TPassFinder::TCentralAngle::TCentralAngle(double elevationDeg)
+    : FElevationRad(elevationDeg * DegToRad), FCosElevation(std::cos(FElevationRad)) {}
+
+double TPassFinder::TCentralAngle::At(double rhoKm, double rKm) const {
+    return std::acos(std::clamp(rhoKm / rKm * FCosElevation, -1.0, 1.0)) - FElevationRad;
+}
+
 TPassFinder::TPassFinder(TSgp4& sgp4, const TObserver& observer, double minElevationDeg)
     : FSgp4(sgp4), FObserver(observer), FMinElevationDeg(minElevationDeg),
-      FEpoch(sgp4.EpochJulian() - JulianOfZeroDateTime) {}
+      FEpoch(sgp4.EpochJulian() - JulianOfZeroDateTime),
+      FStationRadiusKm(Norm(observer.PositionKm())),
+      FStationDriftRadPerS(EarthRotationRadPerS *
+                               std::hypot(observer.PositionKm().X, observer.PositionKm().Y) /
+                               FStationRadiusKm +
+                           PlaneDriftRadPerS),
+      FFarAngle(minElevationDeg - ZenithMarginDeg), FNearAngle(minElevationDeg + ZenithMarginDeg) {}
 
 TPassFinder::TPosition TPassFinder::Locate(double minutes) {
     // The root finders end where they last looked, and the pass's figures start there.
@@ -172,10 +177,11 @@ TPassFinder::TPosition TPassFinder::Locate(double minutes) {
     position.TemeKm = {state.PositionKm[0], state.PositionKm[1], state.PositionKm[2]};
     position.TemeKmPerS = {state.VelocityKmPerS[0], state.VelocityKmPerS[1],
                            state.VelocityKmPerS[2]};
-    position.Gmst = GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / MinutesPerDay);
-    position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, position.Gmst);
+    position.Turn =
+        TEarthTurn(GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / MinutesPerDay));
+    position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, position.Turn);
     position.EarthFixedKmPerS =
-        TemeVelocityToEarthFixed(position.TemeKmPerS, position.EarthFixedKm, position.Gmst);
+        TemeVelocityToEarthFixed(position.TemeKmPerS, position.EarthFixedKm, position.Turn);
     FHasLast = true;
     FLastMinutes = minutes;
     FLastPosition = position;
@@ -188,7 +194,7 @@ TLookAngles TPassFinder::Look(double minutes) {
 }
 
 double TPassFinder::Excess(double minutes) {
-    return Look(minutes).ElevationDeg - FMinElevationDeg;
+    return Look(minutes).ElevationDeg() - FMinElevationDeg;
 }
 
 TPassFinder::TSample TPassFinder::Sample(double minutes) {
@@ -196,11 +202,11 @@ TPassFinder::TSample TPassFinder::Sample(double minutes) {
     const TLookAngles look = FObserver.Look(position.EarthFixedKm, position.EarthFixedKmPerS);
     TSample sample;
     sample.Minutes = minutes;
-    sample.Excess = look.ElevationDeg - FMinElevationDeg;
-    sample.RateDegPerS = look.ElevationRateDegPerS;
+    sample.Excess = look.ElevationDeg() - FMinElevationDeg;
+    sample.RateDegPerS = look.ElevationRateDegPerS();
     // Near the threshold only a satellite below it and still climbing can start a pass soon;
     // one above it or sinking away has its next crossing bracketed by a longer step.
-    const bool climbingBelow = sample.Excess < 0.0 && look.ElevationRateDegPerS >= 0.0;
+    const bool climbingBelow = sample.Excess < 0.0 && sample.RateDegPerS >= 0.0;
     sample.StepMin = StepMinutes(position, climbingBelow ? MinStepS : SettledStepS);
     return sample;
 }
@@ -225,10 +231,10 @@ double TPassFinder::StepMinutes(const TPosition& position, double minStepS) cons
 
     // Where the central angle must get to before the elevation can cross the threshold.
     const TVector3& station = FObserver.PositionKm();
-    const double rho = Norm(station);
+    const double rho = FStationRadiusKm;
     const double psi = std::atan2(Norm(Cross(station, position.EarthFixedKm)),
                                   Dot(station, position.EarthFixedKm));
-    const double psiFar = CentralAngleAt(FMinElevationDeg - ZenithMarginDeg, rho, rMax);
+    const double psiFar = FFarAngle.At(rho, rMax);
 
     // The fastest the direction to the satellite can turn in Earth-fixed axes: its orbital
     // angular velocity h / r^2 at either end of the radius range, less the Earth's rotation.
@@ -241,14 +247,12 @@ double TPassFinder::StepMinutes(const TPosition& position, double minStepS) cons
         RateMargin * std::max(relativeRate(rMin), relativeRate(rMax)) + 0.01 * EarthRotationRadPerS;
     double stepS = 0.0;
     if (psi > psiFar) {
-        const TVector3 stationTeme = TemeToEarthFixed(station, -position.Gmst);
+        const TVector3 stationTeme = EarthFixedToTeme(station, position.Turn);
         const double maxRate = Norm(h) / (rMin * rMin);
-        const double drift =
-            EarthRotationRadPerS * std::hypot(station.X, station.Y) / rho + PlaneDriftRadPerS;
-        stepS = std::max((psi - psiFar) / rate,
-                         OrbitPlaneSkipS(position.TemeKm, h, stationTeme, maxRate, drift, psiFar));
-    } else if (const double psiNear = CentralAngleAt(FMinElevationDeg + ZenithMarginDeg, rho, rMin);
-               psi < psiNear) {
+        stepS =
+            std::max((psi - psiFar) / rate, OrbitPlaneSkipS(position.TemeKm, h, stationTeme,
+                                                            maxRate, FStationDriftRadPerS, psiFar));
+    } else if (const double psiNear = FNearAngle.At(rho, rMin); psi < psiNear) {
         stepS = (psiNear - psi) / rate;
     }
     if (!(stepS >= minStepS))
@@ -276,36 +280,33 @@ bool TPassFinder::FindCrossing(TSample& sample, double limitMin, double& crossin
     return false;
 }
 
-TPass TPassFinder::MakePass(double riseMin, double setMin, const std::vector<TSample>& path) {
-    const TPosition setPosition = Locate(setMin);
-    const TPosition risePosition = Locate(riseMin);
+TPass TPassFinder::MakePass(double riseMin, const TPosition& rise, double setMin,
+                            const std::vector<TSample>& path) {
+    const TPosition set = Locate(setMin);
     // Rise, the samples taken while up, set: wherever the elevation turns from climbing to
     // sinking between two of them there is a highest point. A long pass of an eccentric orbit
     // can have several; the highest counts.
     std::vector<std::pair<double, double>> points; // minutes, elevation rate
-    points.emplace_back(riseMin,
-                        FObserver.Look(risePosition.EarthFixedKm, risePosition.EarthFixedKmPerS)
-                            .ElevationRateDegPerS);
+    points.emplace_back(
+        riseMin, FObserver.Look(rise.EarthFixedKm, rise.EarthFixedKmPerS).ElevationRateDegPerS());
     for (const TSample& sample : path)
         points.emplace_back(sample.Minutes, sample.RateDegPerS);
-    points.emplace_back(setMin,
-                        FObserver.Look(setPosition.EarthFixedKm, setPosition.EarthFixedKmPerS)
-                            .ElevationRateDegPerS);
+    points.emplace_back(
+        setMin, FObserver.Look(set.EarthFixedKm, set.EarthFixedKmPerS).ElevationRateDegPerS());
     double peakMin = 0.0;
-    TLookAngles peak;
-    peak.ElevationDeg = -std::numeric_limits<double>::infinity();
+    double peakElevationDeg = -std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         const auto [a, rateA] = points[i];
         const auto [b, rateB] = points[i + 1];
         if (!(rateA >= 0.0 && rateB < 0.0))
             continue;
         const double turnMin =
-            BrentRoot([this](double minutes) { return Look(minutes).ElevationRateDegPerS; }, a, b,
+            BrentRoot([this](double minutes) { return Look(minutes).ElevationRateDegPerS(); }, a, b,
                       rateA, rateB);
-        const TLookAngles turn = Look(turnMin);
-        if (turn.ElevationDeg > peak.ElevationDeg) {
+        const double turnElevationDeg = Look(turnMin).ElevationDeg();
+        if (turnElevationDeg > peakElevationDeg) {
             peakMin = turnMin;
-            peak = turn;
+            peakElevationDeg = turnElevationDeg;
         }
     }
     // Every sample taken while up is above the threshold, so none may beat the peak. One does
@@ -313,18 +314,18 @@ TPass TPassFinder::MakePass(double riseMin, double setMin, const std::vector<TSa
     // their decay) or when the turn lies within the tolerance of an end.
     const auto highest = std::max_element(
         path.begin(), path.end(), [](const auto& a, const auto& b) { return a.Excess < b.Excess; });
-    if (highest->Excess + FMinElevationDeg > peak.ElevationDeg) {
+    if (highest->Excess + FMinElevationDeg > peakElevationDeg) {
         peakMin = highest->Minutes;
-        peak = Look(peakMin);
+        peakElevationDeg = Look(peakMin).ElevationDeg();
     }
     TPass pass;
     pass.Rise = FEpoch + riseMin / MinutesPerDay;
     pass.Set = FEpoch + setMin / MinutesPerDay;
     pass.Peak = FEpoch + peakMin / MinutesPerDay;
-    pass.PeakElevationDeg = peak.ElevationDeg;
-    pass.PeakAzimuthDeg = peak.AzimuthDeg;
-    pass.Northbound = GeodeticLatitudeDeg(setPosition.EarthFixedKm) >
-                      GeodeticLatitudeDeg(risePosition.EarthFixedKm);
+    pass.PeakElevationDeg = peakElevationDeg;
+    pass.PeakAzimuthDeg = Look(peakMin).AzimuthDeg();
+    pass.Northbound =
+        GeodeticLatitudeDeg(set.EarthFixedKm) > GeodeticLatitudeDeg(rise.EarthFixedKm);
     return pass;
 }
 
@@ -341,10 +342,12 @@ std::vector<TPass> TPassFinder::Find(TDateTime from, TDateTime to) {
             return passes;
         double riseMin = 0.0, setMin = 0.0;
         while (FindCrossing(sample, toMin, riseMin) && riseMin < toMin) {
+            // Taken now, while the root finder's last look is likely still at hand.
+            const TPosition rise = Locate(riseMin);
             std::vector<TSample> path{sample};
             if (!FindCrossing(sample, setLimitMin, setMin, &path))
                 break;
-            passes.push_back(MakePass(riseMin, setMin, path));
+            passes.push_back(MakePass(riseMin, rise, setMin, path));
         }
     } catch (const EPropagationFailed&) {
         // The orbit ends here; what was found before stands.

@@ -51,6 +51,17 @@ public:
     std::vector<TPass> Find(TDateTime from, TDateTime to);
 
 private:
+    // The central angle at which a satellite at radius rKm stands at an elevation, seen from a
+    // spherical Earth of radius rhoKm.
+    class TCentralAngle {
+    public:
+        explicit TCentralAngle(double elevationDeg);
+        double At(double rhoKm, double rKm) const;
+
+    private:
+        double FElevationRad;
+        double FCosElevation;
+    };
     struct TSample {
         double Minutes = 0.0;
         double Excess = 0.0; // elevation minus the minimum, degrees
@@ -62,7 +73,7 @@ private:
         TVector3 TemeKm;
         TVector3 TemeKmPerS;
         TVector3 EarthFixedKmPerS;
-        double Gmst = 0.0;
+        TEarthTurn Turn{0.0};
     };
 
     TPosition Locate(double minutes);
@@ -77,12 +88,20 @@ private:
     bool FindCrossing(TSample& sample, double limitMin, double& crossingMin,
                       std::vector<TSample>* path = nullptr);
     // The path holds the samples taken while up, at least one.
-    TPass MakePass(double riseMin, double setMin, const std::vector<TSample>& path);
+    TPass MakePass(double riseMin, const TPosition& rise, double setMin,
+                   const std::vector<TSample>& path);
 
     TSgp4& FSgp4;
     const TObserver& FObserver;
     double FMinElevationDeg;
     TDateTime FEpoch;
+    // The station's distance from the Earth's centre and how fast it turns about the axis.
+    double FStationRadiusKm;
+    double FStationDriftRadPerS;
+    // Where the central angle must be before the elevation can reach the threshold: from far
+    // away (the threshold less the zenith margin) and from close by (plus the margin).
+    TCentralAngle FFarAngle;
+    TCentralAngle FNearAngle;
     bool FHasLast = false;
     double FLastMinutes = 0.0;
     TPosition FLastPosition;

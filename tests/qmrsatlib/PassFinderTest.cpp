@@ -36,7 +36,7 @@ public:
         EXPECT_EQ(FSgp4.Propagate(minutes, state), TSgp4Error::None);
         const TVector3 teme{state.PositionKm[0], state.PositionKm[1], state.PositionKm[2]};
         const double gmst = GreenwichSiderealTime(FSgp4.EpochJulian() + minutes / 1440.0);
-        return FObserver.Look(TemeToEarthFixed(teme, gmst), {}).ElevationDeg;
+        return FObserver.Look(TemeToEarthFixed(teme, TEarthTurn(gmst)), {}).ElevationDeg();
     }
 
     // Passes rising in [fromMin, toMin), each followed to its set; one under way at fromMin is

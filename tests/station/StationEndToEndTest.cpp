@@ -57,7 +57,7 @@ void SubSatellitePoint(const TElementSet& set, TDateTime when, double& latitudeD
     const double julian = when + 2415018.5;
     const TVector3 fixed =
         TemeToEarthFixed({state.PositionKm[0], state.PositionKm[1], state.PositionKm[2]},
-                         GreenwichSiderealTime(julian));
+                         TEarthTurn(GreenwichSiderealTime(julian)));
     latitudeDeg = GeodeticLatitudeDeg(fixed);
     longitudeDeg = std::atan2(fixed.Y, fixed.X) * 180.0 / M_PI;
 }
