@@ -167,9 +167,11 @@ TPassFinder::TPassFinder(TSgp4& sgp4, const TObserver& observer, double minEleva
       FFarAngle(minElevationDeg - ZenithMarginDeg), FNearAngle(minElevationDeg + ZenithMarginDeg) {}
 
 TPassFinder::TPosition TPassFinder::Locate(double minutes) {
-    // The root finders end where they last looked, and the pass's figures start there.
-    if (FHasLast && minutes == FLastMinutes)
-        return FLastPosition;
+    // A root finder ends at one of its last two looks, and the pass's figures start there.
+    for (const TRecent& recent : FRecent) {
+        if (recent.Minutes == minutes)
+            return recent.Position;
+    }
     TStateVector state;
     if (FSgp4.Propagate(minutes, state) != TSgp4Error::None)
         throw EPropagationFailed();
@@ -182,9 +184,8 @@ TPassFinder::TPosition TPassFinder::Locate(double minutes) {
     position.EarthFixedKm = TemeToEarthFixed(position.TemeKm, position.Turn);
     position.EarthFixedKmPerS =
         TemeVelocityToEarthFixed(position.TemeKmPerS, position.EarthFixedKm, position.Turn);
-    FHasLast = true;
-    FLastMinutes = minutes;
-    FLastPosition = position;
+    FRecent[1] = FRecent[0];
+    FRecent[0] = {minutes, position};
     return position;
 }
 
@@ -342,7 +343,7 @@ std::vector<TPass> TPassFinder::Find(TDateTime from, TDateTime to) {
             return passes;
         double riseMin = 0.0, setMin = 0.0;
         while (FindCrossing(sample, toMin, riseMin) && riseMin < toMin) {
-            // Taken now, while the root finder's last look is likely still at hand.
+            // Taken now, while the root finder's last looks are still at hand.
             const TPosition rise = Locate(riseMin);
             std::vector<TSample> path{sample};
             if (!FindCrossing(sample, setLimitMin, setMin, &path))

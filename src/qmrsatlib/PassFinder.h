@@ -17,6 +17,8 @@
 #include "qmrsatlib/Observer.h"
 #include "qmrsatlib/Sgp4.h"
 
+#include <array>
+#include <limits>
 #include <vector>
 
 namespace kestrune {
@@ -102,9 +104,12 @@ private:
     // away (the threshold less the zenith margin) and from close by (plus the margin).
     TCentralAngle FFarAngle;
     TCentralAngle FNearAngle;
-    bool FHasLast = false;
-    double FLastMinutes = 0.0;
-    TPosition FLastPosition;
+    // The last two positions worked out, the later first; none yet while Minutes is NaN.
+    struct TRecent {
+        double Minutes = std::numeric_limits<double>::quiet_NaN();
+        TPosition Position;
+    };
+    std::array<TRecent, 2> FRecent;
 };
 
 } // namespace kestrune
