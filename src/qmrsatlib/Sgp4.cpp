@@ -48,7 +48,9 @@ TSgp4::TSgp4(const TMeanElements& elements)
     const double eccsq = FEcco * FEcco;
     const double omeosq = 1.0 - eccsq;
     const double rteosq = std::sqrt(omeosq);
-    const double cosio = std::cos(FInclo);
+    FSinio = std::sin(FInclo);
+    FCosio = std::cos(FInclo);
+    const double cosio = FCosio;
     const double cosio2 = cosio * cosio;
     const double ak = std::pow(Xke / FNo, X2o3);
     const double d1 = 0.75 * J2 * (3.0 * cosio2 - 1.0) / (rteosq * omeosq);
@@ -57,7 +59,7 @@ TSgp4::TSgp4(const TMeanElements& elements)
     del = d1 / (adel * adel);
     FNo = FNo / (1.0 + del);
     FAo = std::pow(Xke / FNo, X2o3);
-    const double sinio = std::sin(FInclo);
+    const double sinio = FSinio;
     const double po = FAo * omeosq;
     const double con42 = 1.0 - 5.0 * cosio2;
     FCon41 = -con42 - cosio2 - cosio2;
@@ -627,8 +629,11 @@ TSgp4Error TSgp4::Propagate(double t, TStateVector& state) {
         DeepSpaceSecular(t, em, argpm, inclm, mm, nodem, nm);
     if (nm <= 0.0)
         return TSgp4Error::MeanMotion;
-    const double am = std::pow(Xke / nm, X2o3) * tempa * tempa;
-    nm = Xke / std::pow(am, 1.5);
+    // Near the Earth nm is the epoch's mean motion, whose semi-major axis FAo already is.
+    const double am = (FDeepSpace ? std::pow(Xke / nm, X2o3) : FAo) * tempa * tempa;
+    // am^1.5 as am times its square root: equal to pow's to the last bit or next to it, in a
+    // fraction of its time.
+    nm = Xke / (am * std::sqrt(am));
     em = em - tempe;
     if (em >= 1.0 || em < -0.001)
         return TSgp4Error::MeanEccentricity;
@@ -647,8 +652,9 @@ TSgp4Error TSgp4::Propagate(double t, TStateVector& state) {
     double argpp = argpm;
     double nodep = nodem;
     double mp = mm;
-    double sinip = std::sin(inclm);
-    double cosip = std::cos(inclm);
+    // Near the Earth the inclination is the epoch's (deep space replaces both below).
+    double sinip = FSinio;
+    double cosip = FCosio;
     double aycof = FAycof;
     double xlcof = FXlcof;
     double con41 = FCon41, x1mth2 = FX1mth2, x7thm1 = FX7thm1;

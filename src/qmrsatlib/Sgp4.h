@@ -69,6 +69,7 @@ private:
     double FEpochJulian;
     // Elements at epoch (mean motion un-Kozai'd).
     double FBStar, FEcco, FInclo, FNodeo, FArgpo, FMo, FNo;
+    double FSinio = 0, FCosio = 0;
     // Near-earth secular and drag coefficients.
     double FAo = 0, FCon41 = 0, FCc1 = 0, FCc4 = 0, FCc5 = 0, FD2 = 0, FD3 = 0, FD4 = 0;
     double FDelmo = 0, FEta = 0, FArgpdot = 0, FOmgcof = 0, FSinmao = 0, FT2cof = 0, FT3cof = 0;
