@@ -70,12 +70,17 @@ double OrbitPlaneSkipS(const TVector3& satellite, const TVector3& h, const TVect
         cosB > 1e-12 ? std::atan2(Dot(Cross(inPlane, satellite), normal), Dot(inPlane, satellite))
                      : 0.0;
     const double now = std::acos(cosB * std::cos(f));
+    auto clear = [&](double closest, double seconds) {
+        return closest - WobbleRad - driftRadPerS * seconds > psiFar;
+    };
     auto safe = [&](double seconds) {
         const double end = f + maxRate * seconds;
-        const bool passesNearest = (f <= 0.0 && end >= 0.0) || end >= 2.0 * Pi;
-        const double closest =
-            passesNearest ? nearestRad : std::min(now, std::acos(cosB * std::cos(end)));
-        return closest - WobbleRad - driftRadPerS * seconds > psiFar;
+        if ((f <= 0.0 && end >= 0.0) || end >= 2.0 * Pi)
+            return clear(nearestRad, seconds);
+        // It comes no closer than now while it runs from its nearest point to the far side.
+        if (!clear(now, seconds) || (f >= 0.0 && end <= Pi))
+            return clear(now, seconds);
+        return clear(std::min(now, std::acos(cosB * std::cos(end))), seconds);
     };
     if (!safe(0.0))
         return 0.0;
