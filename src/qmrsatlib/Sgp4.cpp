@@ -631,9 +631,7 @@ TSgp4Error TSgp4::Propagate(double t, TStateVector& state) {
         return TSgp4Error::MeanMotion;
     // Near the Earth nm is the epoch's mean motion, whose semi-major axis FAo already is.
     const double am = (FDeepSpace ? std::pow(Xke / nm, X2o3) : FAo) * tempa * tempa;
-    // am^1.5 as am times its square root: equal to pow's to the last bit or next to it, in a
-    // fraction of its time.
-    nm = Xke / (am * std::sqrt(am));
+    nm = Xke / std::pow(am, 1.5);
     em = em - tempe;
     if (em >= 1.0 || em < -0.001)
         return TSgp4Error::MeanEccentricity;
