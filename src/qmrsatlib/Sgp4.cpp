@@ -1,6 +1,8 @@
 #include "qmrsatlib/Sgp4.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace kestrune {
@@ -10,6 +12,10 @@ namespace {
 constexpr double Pi = std::numbers::pi;
 constexpr double TwoPi = 2.0 * Pi;
 constexpr double X2o3 = 2.0 / 3.0;
+// 2 pi as a sum: its leading 26 significant bits, and the rest (27 bits at most).
+constexpr double TwoPiHigh =
+    std::bit_cast<double>(std::bit_cast<std::uint64_t>(TwoPi) & ~((std::uint64_t{1} << 27) - 1));
+constexpr double TwoPiLow = TwoPi - TwoPiHigh;
 
 // WGS-72, as the model was fitted with.
 constexpr double MuKm3PerS2 = 398600.8;
@@ -30,11 +36,26 @@ struct TDeepSpaceCommon {
 
 } // namespace
 
+double ModTwoPi(double x) {
+    // Below 2^26 turns the whole turns q = trunc(|x| / 2 pi) times 2 pi are exactly q TwoPiHigh +
+    // q TwoPiLow (26 bits times 26 and 27), |x| - q TwoPiHigh is exact, and so is the last
+    // subtraction, as the remainder is a double. A quotient rounded up to the next whole turn
+    // leaves a remainder a hair below zero, which one 2 pi puts right, exactly too.
+    const double magnitude = std::fabs(x);
+    if (!(magnitude < 67108864.0 * TwoPi))
+        return std::fmod(x, TwoPi);
+    const double turns = static_cast<double>(static_cast<std::int64_t>(magnitude / TwoPi));
+    double rest = (magnitude - turns * TwoPiHigh) - turns * TwoPiLow;
+    if (rest < 0.0)
+        rest += TwoPi;
+    return std::copysign(rest, x);
+}
+
 double GreenwichSiderealTime(double julianUt1) {
     const double tut1 = (julianUt1 - 2451545.0) / 36525.0;
     double seconds = -6.2e-6 * tut1 * tut1 * tut1 + 0.093104 * tut1 * tut1 +
                      (876600.0 * 3600.0 + 8640184.812866) * tut1 + 67310.54841;
-    double gmst = std::fmod(seconds * (Pi / 180.0) / 240.0, TwoPi);
+    double gmst = ModTwoPi(seconds * (Pi / 180.0) / 240.0);
     if (gmst < 0.0)
         gmst += TwoPi;
     return gmst;
@@ -183,7 +204,7 @@ void TSgp4::InitDeepSpace(double epochDays1950, double eccsq) {
     c.Rtemsq = std::sqrt(betasq);
 
     c.Day = epochDays1950 + 18261.5;
-    const double xnodce = std::fmod(4.5236020 - 9.2422029e-4 * c.Day, TwoPi);
+    const double xnodce = ModTwoPi(4.5236020 - 9.2422029e-4 * c.Day);
     const double stem = std::sin(xnodce);
     const double ctem = std::cos(xnodce);
     const double zcosil = 0.91375164 - 0.03568096 * ctem;
@@ -268,8 +289,8 @@ void TSgp4::InitDeepSpace(double epochDays1950, double eccsq) {
             c.Z31 = z31, c.Z32 = z32, c.Z33 = z33;
         }
     }
-    FZmol = std::fmod(4.7199672 + 0.22997150 * c.Day - c.Gam, TwoPi);
-    FZmos = std::fmod(6.2565837 + 0.017201977 * c.Day, TwoPi);
+    FZmol = ModTwoPi(4.7199672 + 0.22997150 * c.Day - c.Gam);
+    FZmos = ModTwoPi(6.2565837 + 0.017201977 * c.Day);
 
     // Periodic coefficients: sun.
     FSe2 = 2.0 * c.Ss1 * c.Ss6;
@@ -346,7 +367,7 @@ void TSgp4::InitDeepSpace(double epochDays1950, double eccsq) {
         FDnodt = FDnodt + shll / c.Sinim;
     }
 
-    const double theta = std::fmod(FGsto, TwoPi);
+    const double theta = ModTwoPi(FGsto);
     if (FResonance != 0) {
         const double aonv = std::pow(nm / Xke, X2o3);
         if (FResonance == 2) {
@@ -424,7 +445,7 @@ void TSgp4::InitDeepSpace(double epochDays1950, double eccsq) {
             temp = 2.0 * temp1 * Root54;
             FD5421 = temp * f542 * g521;
             FD5433 = temp * f543 * g533;
-            FXlamo = std::fmod(FMo + FNodeo + FNodeo - theta - theta, TwoPi);
+            FXlamo = ModTwoPi(FMo + FNodeo + FNodeo - theta - theta);
             FXfact = FMdot + FDmdt + 2.0 * (FNodedot + FDnodt - Rptim) - FNo;
             em = c.Em;
             emsq = c.Emsq;
@@ -442,7 +463,7 @@ void TSgp4::InitDeepSpace(double epochDays1950, double eccsq) {
             FDel2 = 2.0 * FDel1 * f220 * g200 * Q22;
             FDel3 = 3.0 * FDel1 * f330 * g300 * Q33 * aonv;
             FDel1 = FDel1 * f311 * g310 * Q31 * aonv;
-            FXlamo = std::fmod(FMo + FNodeo + FArgpo - theta, TwoPi);
+            FXlamo = ModTwoPi(FMo + FNodeo + FArgpo - theta);
             FXfact = FMdot + (FArgpdot + FNodedot) - Rptim + FDmdt + FDomdt + FDnodt - FNo;
         }
         FXli = FXlamo;
@@ -465,7 +486,7 @@ void TSgp4::DeepSpaceSecular(double t, double& em, double& argpm, double& inclm,
     constexpr double StepMin = 720.0;
     constexpr double Step2 = 259200.0; // StepMin * StepMin / 2
 
-    const double theta = std::fmod(FGsto + t * Rptim, TwoPi);
+    const double theta = ModTwoPi(FGsto + t * Rptim);
     em = em + FDedt * t;
     inclm = inclm + FDidt * t;
     argpm = argpm + FDomdt * t;
@@ -579,7 +600,7 @@ void TSgp4::DeepSpacePeriodic(double t, double& ep, double& inclp, double& nodep
         const double dbet = -ph * sinop + pinc * cosip * cosop;
         alfdp = alfdp + dalf;
         betdp = betdp + dbet;
-        nodep = std::fmod(nodep, TwoPi);
+        nodep = ModTwoPi(nodep);
         double xls = mp + argpp + cosip * nodep;
         const double dls = pl + pgh - pinc * nodep * sinip;
         xls = xls + dls;
@@ -639,10 +660,10 @@ TSgp4Error TSgp4::Propagate(double t, TStateVector& state) {
         em = 1.0e-6;
     mm = mm + FNo * templ;
     double xlm = mm + argpm + nodem;
-    nodem = std::fmod(nodem, TwoPi);
-    argpm = std::fmod(argpm, TwoPi);
-    xlm = std::fmod(xlm, TwoPi);
-    mm = std::fmod(xlm - argpm - nodem, TwoPi);
+    nodem = ModTwoPi(nodem);
+    argpm = ModTwoPi(argpm);
+    xlm = ModTwoPi(xlm);
+    mm = ModTwoPi(xlm - argpm - nodem);
 
     // Lunar-solar periodics.
     double ep = em;
@@ -683,7 +704,7 @@ TSgp4Error TSgp4::Propagate(double t, TStateVector& state) {
     const double xl = mp + argpp + nodep + temp * xlcof * axnl;
 
     // Kepler's equation.
-    const double u = std::fmod(xl - nodep, TwoPi);
+    const double u = ModTwoPi(xl - nodep);
     double eo1 = u;
     double tem5 = 9999.9;
     double sineo1 = 0.0, coseo1 = 0.0;

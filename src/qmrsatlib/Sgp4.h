@@ -35,6 +35,10 @@ enum class TSgp4Error : int {
     NotFinite = 7,             // the numbers ran out of range (no published counterpart)
 };
 
+// x less its whole turns, with the sign of x: std::fmod(x, 2 pi) to the bit, without the
+// bit-by-bit quotient of glibc's fmod (a tenth of a propagation's instructions).
+double ModTwoPi(double x);
+
 // Greenwich mean sidereal time (IAU 1982) in radians 0..2 pi for a Julian date (UT1).
 double GreenwichSiderealTime(double julianUt1);
 

@@ -4,10 +4,15 @@
 
 #include "qmrsatlib/Tle.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
+#include <numbers>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -164,6 +169,38 @@ TEST(Sgp4Verification, RepeatedAndBackwardTimesGiveTheSameState) {
         return;
     }
     FAIL() << "case 09880 missing";
+}
+
+// The propagator's angle reduction must give fmod's own bits, or passes move by the root
+// finder's tolerance: magnitudes from subnormal to past the fast path's 2^26 turns, both signs,
+// and values a few units in the last place either side of whole turns, where a rounded quotient
+// is one turn off.
+TEST(ModTwoPi, EqualsFmodToTheBit) {
+    constexpr double TwoPi = 2.0 * std::numbers::pi;
+    int differing = 0;
+    auto check = [&](double x) {
+        for (const double value : {x, -x}) {
+            const double expected = std::fmod(value, TwoPi);
+            const double reduced = ModTwoPi(value);
+            if (std::bit_cast<std::uint64_t>(reduced) != std::bit_cast<std::uint64_t>(expected) &&
+                !(std::isnan(reduced) && std::isnan(expected)) && ++differing <= 5)
+                ADD_FAILURE() << std::hexfloat << value << ": " << reduced << " not " << expected;
+        }
+    };
+    std::mt19937_64 random(24);
+    std::uniform_real_distribution<double> exponent(-310.0, 10.0);
+    std::uniform_int_distribution<std::int64_t> turns(0, std::int64_t{1} << 27);
+    for (int i = 0; i < 200000; ++i) {
+        check(std::pow(10.0, exponent(random)));
+        double nearTurn = static_cast<double>(turns(random)) * TwoPi;
+        for (int step = 0; step < 4; ++step)
+            check(nearTurn = std::nextafter(nearTurn, i % 2 ? 0.0 : 1e300));
+    }
+    for (const double x :
+         {0.0, TwoPi, std::numeric_limits<double>::denorm_min(), 67108864.0 * TwoPi,
+          std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()})
+        check(x);
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace
