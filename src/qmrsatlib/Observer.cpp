@@ -64,8 +64,12 @@ TLookAngles TObserver::Look(const TVector3& satellite, const TVector3& velocity)
             toLocal(velocity.X, velocity.Y, velocity.Z)};
 }
 
+TLookAngles::TLookAngles(const TVector3& sightKm, const TVector3& sightKmPerS)
+    : FSightKm(sightKm), FSightKmPerS(sightKmPerS),
+      FHorizontalKm(std::hypot(sightKm.X, sightKm.Y)) {}
+
 double TLookAngles::ElevationDeg() const {
-    return std::atan2(FSightKm.Z, std::hypot(FSightKm.X, FSightKm.Y)) / DegToRad;
+    return std::atan2(FSightKm.Z, FHorizontalKm) / DegToRad;
 }
 
 double TLookAngles::AzimuthDeg() const {
@@ -78,7 +82,7 @@ double TLookAngles::AzimuthDeg() const {
 }
 
 double TLookAngles::ElevationRateDegPerS() const {
-    const double horizontal = std::hypot(FSightKm.X, FSightKm.Y);
+    const double horizontal = FHorizontalKm;
     const double rangeSquared = horizontal * horizontal + FSightKm.Z * FSightKm.Z;
     if (!(horizontal > 0.0 && rangeSquared > 0.0))
         return 0.0;

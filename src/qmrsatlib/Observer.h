@@ -15,8 +15,7 @@ struct TVector3 {
 // is worked out when asked for: the pass search mostly wants only one of them.
 class TLookAngles {
 public:
-    TLookAngles(const TVector3& sightKm, const TVector3& sightKmPerS)
-        : FSightKm(sightKm), FSightKmPerS(sightKmPerS) {}
+    TLookAngles(const TVector3& sightKm, const TVector3& sightKmPerS);
 
     double ElevationDeg() const;
     double AzimuthDeg() const; // from true north through east, 0 <= a < 360
@@ -25,6 +24,7 @@ public:
 private:
     TVector3 FSightKm;
     TVector3 FSightKmPerS;
+    double FHorizontalKm; // the sight line's horizontal part, which elevation and rate share
 };
 
 // Earth's rotation rate, rad/s.
