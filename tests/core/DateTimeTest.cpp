@@ -2,6 +2,7 @@
 
 #include "core/Text.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -43,6 +44,18 @@ TEST(DateTime, CompactFormDropsMillisecondsButRoundsBinaryNoise) {
     EXPECT_EQ(FormatIsoUtc(EncodeDateTime(2026, 12, 8, 5, 50, 1, 123)), "2026-12-08T05:50:01.123Z");
     EXPECT_EQ(FormatIsoUtc(EncodeDateTime(2026, 12, 8, 5, 50, 1, 999), false),
               "2026-12-08T05:50:01Z");
+}
+
+// The compact form is written digit by digit; it must be what printf's "%04d%02d..." writes,
+// for short, long and negative years too.
+TEST(DateTime, CompactFormIsWhatPrintfWrites) {
+    for (TDateTime value = -800000.5; value < 3.0e6; value += 997.123) {
+        const TDateTimeParts p = DecodeDateTime(value);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%04d%02d%02d%02d%02d%02d", p.Year, p.Month, p.Day,
+                      p.Hour, p.Minute, p.Second);
+        EXPECT_EQ(FormatCompact(value), expected) << value;
+    }
 }
 
 TEST(Text, ParsesOnlyPlainDecimalIntegers) {
