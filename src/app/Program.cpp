@@ -242,7 +242,7 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FHooks = std::make_unique<TPassHooks>(
         TPassCommands{ReadProgramSetting(settings.Registry, program, "PassStartCommand"),
                       ReadProgramSetting(settings.Registry, program, "PassEndCommand")},
-        FEnvironment.Processes, FEnvironment.Clock,
+        FEnvironment.Processes, FEnvironment.Monotonic,
         [this](const std::string& text) { FView.CommandOutput(text); },
         [this](const std::string& text) { FView.Warn(text); });
     FSequencer->SetReceptionListener(FHooks.get());

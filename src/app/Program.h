@@ -143,6 +143,8 @@ struct TProgramEnvironment {
     // The settings (the station's refuses every write) and the executable's name.
     TSettingsContext Settings;
     const IClock& Clock;
+    // What waits are measured on: no step of the wall clock moves it.
+    const IMonotonicClock& Monotonic;
     ISleeper& Sleeper;
     const TLocaleInfo& Locale;
     ITrackingServer& Tracking;

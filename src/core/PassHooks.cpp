@@ -21,10 +21,19 @@ TEnvironmentList ReceptionEnvironment(const TReception& reception) {
     return environment;
 }
 
-TPassHooks::TPassHooks(TPassCommands commands, IProcessLauncher& launcher, const IClock& clock,
-                       TWrite output, TWrite warn)
+TPassHooks::TPassHooks(TPassCommands commands, IProcessLauncher& launcher,
+                       const IMonotonicClock& clock, TWrite output, TWrite warn)
     : FCommands(std::move(commands)), FLauncher(launcher), FClock(clock),
       FOutput(std::move(output)), FWarn(std::move(warn)) {}
+
+TPassHooks::~TPassHooks() {
+    // Every group is asked at once, so that they share the grace; each process object then waits
+    // for its own group and makes it end.
+    for (TRun& run : FRuns) {
+        if (run.Process->GroupRunning())
+            run.Process->Stop(false);
+    }
+}
 
 void TPassHooks::ReceptionStarted(const TReception& reception) {
     FEnvironment = ReceptionEnvironment(reception);
@@ -36,10 +45,12 @@ void TPassHooks::ReceptionEnded() {
         Run("pass end command", FCommands.End, false);
         return;
     }
+    // What the start command left running in the background is ended with it: a recorder must
+    // not hold the receiver into the next pass.
     for (TRun& run : FRuns) {
-        if (run.PassStart && run.StopAsked == 0) {
+        if (run.PassStart && !run.StopAskedMs && run.Process->GroupRunning()) {
             run.Process->Stop(false);
-            run.StopAsked = FClock.UtcNow();
+            run.StopAskedMs = FClock.Milliseconds();
         }
     }
 }
@@ -60,19 +71,21 @@ void TPassHooks::Run(const std::string& name, const std::string& command, bool p
 
 void TPassHooks::Service() {
     for (auto run = FRuns.begin(); run != FRuns.end();) {
-        const bool ended = !run->Process->Running();
-        PassOn(*run, ended);
-        if (ended) {
+        if (!run->Ended && !run->Process->Running()) {
+            run->Ended = true;
             // A command ended on purpose reports the signal that ended it; that is no failure.
             const std::string failure = run->Process->Failure();
-            if (!failure.empty() && run->StopAsked == 0)
+            if (!failure.empty() && !run->StopAskedMs)
                 FWarn("the " + run->Name + " failed: " + failure);
+        }
+        const bool groupEnded = run->Ended && !run->Process->GroupRunning();
+        PassOn(*run, groupEnded);
+        if (groupEnded) {
             run = FRuns.erase(run);
             continue;
         }
-        if (run->StopAsked != 0 && !run->Forced &&
-            ToMilliseconds(FClock.UtcNow()) >=
-                ToMilliseconds(run->StopAsked + StopGraceS * OneSecond)) {
+        if (run->StopAskedMs && !run->Forced &&
+            FClock.Milliseconds() >= *run->StopAskedMs + StopGraceS * 1000LL) {
             run->Process->Stop(true);
             run->Forced = true;
         }
@@ -80,15 +93,51 @@ void TPassHooks::Service() {
     }
 }
 
-void TPassHooks::PassOn(TRun& run, bool ended) {
-    run.Partial += run.Process->TakeOutput();
-    std::size_t begin = 0;
-    for (std::size_t end; (end = run.Partial.find('\n', begin)) != std::string::npos;
-         begin = end + 1)
-        FOutput(run.Name + ": " + run.Partial.substr(begin, end - begin));
-    run.Partial.erase(0, begin);
-    if (ended && !run.Partial.empty())
+namespace {
+
+// The text without a character of several bytes cut short at its end.
+std::size_t WholeUtf8Length(std::string_view text) {
+    for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte
+        const std::size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+        return length > back ? text.size() - back : text.size();
+    }
+    return text.size();
+}
+
+} // namespace
+
+void TPassHooks::PassOn(TRun& run, bool last) {
+    const std::string output = run.Process->TakeOutput();
+    std::string_view rest(output);
+    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+         rest.remove_prefix(end + 1)) {
+        PassOnLine(run, rest.substr(0, end));
+        if (!std::exchange(run.CuttingLine, false))
+            FOutput(run.Name + ": " + run.Partial);
+        run.Partial.clear();
+    }
+    PassOnLine(run, rest);
+    if (last && !run.Partial.empty())
         FOutput(run.Name + ": " + run.Partial);
+}
+
+void TPassHooks::PassOnLine(TRun& run, std::string_view line) {
+    if (run.CuttingLine)
+        return;
+    if (run.Partial.size() + line.size() <= MaxOutputLineBytes) {
+        run.Partial += line;
+        return;
+    }
+    // What fits is said at once; the rest of the line is dropped as it comes.
+    run.Partial += line.substr(0, MaxOutputLineBytes - run.Partial.size());
+    run.Partial.resize(WholeUtf8Length(run.Partial));
+    FOutput(run.Name + ": " + run.Partial + " [line cut at " + std::to_string(MaxOutputLineBytes) +
+            " bytes]");
+    run.Partial.clear();
+    run.CuttingLine = true;
 }
 
 } // namespace kestrune

@@ -1,6 +1,5 @@
 #include "core/PassHooks.h"
 
-#include "core/CommaText.h"
 #include "support/FakeClock.h"
 #include "support/FakeProcesses.h"
 
@@ -10,8 +9,6 @@ namespace kestrune {
 namespace {
 
 using TStrings = std::vector<std::string>;
-
-const TDateTime Origin = EncodeDateTime(2025, 5, 28, 9);
 
 TReception Meteor() {
     TReception reception;
@@ -43,7 +40,7 @@ TEST(ReceptionEnvironment, NamesThePassAndItsEndAcrossMidnight) {
 
 class PassHooksTest : public ::testing::Test {
 protected:
-    test::TFakeClock Clock{Origin};
+    test::TFakeMonotonicClock Clock;
     test::TFakeLauncher Launcher;
     TStrings Output, Warnings;
 
@@ -124,6 +121,84 @@ TEST_F(PassHooksTest, AStartCommandThatEndsWhenAskedIsNotKilledNorOneThatEndedAl
     hooks->ReceptionEnded();
     EXPECT_TRUE(Launcher.Runs[1]->Signals.empty());
     EXPECT_TRUE(Warnings.empty());
+}
+
+TEST_F(PassHooksTest, WhatTheStartCommandLeftRunningIsEndedWithThePass) {
+    // "sleep 1000 & sleep 1001 & echo forked": the shell ends at once, its children run on.
+    auto hooks = Hooks("record", "");
+    hooks->ReceptionStarted(Meteor());
+    test::TFakeRun& run = *Launcher.Runs[0];
+    run.Running = false;
+    run.Lingering = true;
+    run.EndsOnTerm = false;
+    Ticks(*hooks, 3);
+    EXPECT_EQ(hooks->RunningCount(), 1u) << "its group is still there";
+    EXPECT_FALSE(run.Destroyed);
+
+    hooks->ReceptionEnded();
+    EXPECT_EQ(run.Signals, TStrings{"TERM"});
+    Ticks(*hooks, StopGraceS);
+    EXPECT_EQ(run.Signals, (TStrings{"TERM", "KILL"}));
+    hooks->Service();
+    EXPECT_EQ(hooks->RunningCount(), 0u);
+    EXPECT_TRUE(run.Destroyed);
+    EXPECT_TRUE(Warnings.empty());
+}
+
+TEST_F(PassHooksTest, WhatCommandsLeftRunningIsEndedWhenTheStationStops) {
+    auto hooks = Hooks("record", "decode");
+    hooks->ReceptionStarted(Meteor());
+    hooks->ReceptionEnded();
+    Launcher.Runs[0]->Running = false;
+    Launcher.Runs[0]->Lingering = true;
+    Launcher.Runs[1]->Running = false;
+    Launcher.Runs[1]->Lingering = true;
+    Ticks(*hooks, 30);
+    EXPECT_TRUE(Launcher.Runs[0]->Signals.empty()) << "with an end command it is the user's";
+    EXPECT_EQ(hooks->RunningCount(), 2u);
+
+    hooks.reset();
+    for (const auto& run : Launcher.Runs) {
+        EXPECT_EQ(run->Signals, TStrings{"TERM"});
+        EXPECT_TRUE(run->Destroyed);
+    }
+}
+
+TEST_F(PassHooksTest, TheGraceBeforeSigkillIsMeasuredOnTheMonotonicClock) {
+    // The wall clock set back a minute just after the pass does not reach the hooks: only the
+    // monotonic clock they are given counts, and it moves on by the five seconds.
+    auto hooks = Hooks("record", "");
+    hooks->ReceptionStarted(Meteor());
+    test::TFakeRun& run = *Launcher.Runs[0];
+    run.EndsOnTerm = false;
+    hooks->ReceptionEnded();
+    Ticks(*hooks, StopGraceS);
+    EXPECT_EQ(run.Signals, (TStrings{"TERM", "KILL"}));
+}
+
+TEST_F(PassHooksTest, ALineWithoutEndIsCutAndItsRestDropped) {
+    auto hooks = Hooks("record", "");
+    hooks->ReceptionStarted(Meteor());
+    test::TFakeRun& run = *Launcher.Runs[0];
+    // 20 MB without a line break, 64 KiB a tick as the pipe gives it.
+    const std::string chunk(64 * 1024, 'x');
+    for (int i = 0; i < 320; ++i) {
+        run.Output = chunk;
+        hooks->Service();
+    }
+    const std::string cut(MaxOutputLineBytes, 'x');
+    EXPECT_EQ(Output, TStrings{"pass start command: " + cut + " [line cut at 2048 bytes]"});
+    // The next line is whole again.
+    run.Output = "xx\nTuned to 137900000 Hz.\n";
+    hooks->Service();
+    EXPECT_EQ(Output.size(), 2u);
+    EXPECT_EQ(Output.back(), "pass start command: Tuned to 137900000 Hz.");
+
+    // A character of several bytes is not cut in two.
+    run.Output = std::string(MaxOutputLineBytes - 1, 'y') + "\xC3\xA9" + "\n";
+    hooks->Service();
+    EXPECT_EQ(Output.back(), "pass start command: " + std::string(MaxOutputLineBytes - 1, 'y') +
+                                 " [line cut at 2048 bytes]");
 }
 
 TEST_F(PassHooksTest, OutputGoesOnLineByLineWithTheCommandsName) {

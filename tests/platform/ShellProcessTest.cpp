@@ -7,10 +7,12 @@
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <thread>
 
 namespace kestrune {
@@ -94,6 +96,44 @@ TEST(ShellProcess, ACommandStillRunningIsEndedWithItsObject) {
     EXPECT_TRUE(Gone(pid));
 }
 
+// The background children's pids, from "echo $!" lines.
+std::vector<pid_t> Pids(IChildProcess& process, std::size_t count) {
+    std::string output;
+    EXPECT_TRUE(Eventually([&] {
+        output += process.TakeOutput();
+        return static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n')) >= count;
+    }));
+    std::vector<pid_t> pids;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        pids.push_back(std::stoi(line));
+    return pids;
+}
+
+TEST(ShellProcess, WhatTheCommandLeftInTheBackgroundIsStoppedWithItsGroup) {
+    TShellProcess process("sleep 30 & echo $!; sleep 31 & echo $!", {});
+    const std::vector<pid_t> children = Pids(process, 2);
+    ASSERT_TRUE(Eventually([&] { return !process.Running(); }));
+    EXPECT_EQ(process.Failure(), "") << "the shell itself ended well";
+    EXPECT_TRUE(process.GroupRunning()) << "its children run on";
+    process.Stop(false);
+    EXPECT_TRUE(Eventually([&] { return !process.GroupRunning(); }));
+    for (pid_t child : children)
+        EXPECT_TRUE(Eventually([&] { return Gone(child); }));
+    process.Stop(true); // the group is gone: nothing is signalled any more
+}
+
+TEST(ShellProcess, WhatTheCommandLeftInTheBackgroundIsEndedWithItsObject) {
+    std::vector<pid_t> children;
+    {
+        TShellProcess process("(trap '' TERM; sleep 30) & echo $!; sleep 31 & echo $!", {});
+        children = Pids(process, 2);
+        ASSERT_TRUE(Eventually([&] { return !process.Running(); }));
+    }
+    for (pid_t child : children)
+        EXPECT_TRUE(Eventually([&] { return Gone(child); }));
+}
+
 TEST(ShellProcess, AMissingShellOrCommandIsSaid) {
     TShellProcess process("no-such-command-here", {});
     EXPECT_NE(OutputUntilEnd(process).find("not found"), std::string::npos);
@@ -103,7 +143,7 @@ TEST(ShellProcess, AMissingShellOrCommandIsSaid) {
 class ShellHooksTest : public ::testing::Test {
 protected:
     test::TTempDir Dir;
-    test::TFakeClock Clock{EncodeDateTime(2026, 12, 8, 10)};
+    test::TFakeMonotonicClock Clock;
     TShellLauncher Launcher;
     TStrings Output, Warnings;
 
@@ -166,6 +206,46 @@ TEST_F(ShellHooksTest, AHungStartCommandIsEndedAfterThePass) {
     Clock.AdvanceSeconds(1);
     EXPECT_TRUE(AllEnded(*hooks));
     EXPECT_TRUE(Warnings.empty());
+}
+
+TEST_F(ShellHooksTest, ChildrenLeftInTheBackgroundAreEndedAtTheEndOfThePass) {
+    // The audit's start command, with a recorder's lifetime instead of 1000 s.
+    auto hooks = Hooks("sleep 30 & echo $!; sleep 31 & echo $!; echo forked", "");
+    hooks->ReceptionStarted(Pass());
+    ASSERT_TRUE(Eventually([&] {
+        hooks->Service();
+        return Output.size() == 3;
+    }));
+    for (int s = 0; s < 3; ++s)
+        hooks->Service();
+    EXPECT_EQ(hooks->RunningCount(), 1u) << "the shell has ended, its children have not";
+    const pid_t first = std::stoi(Output[0].substr(Output[0].find(':') + 2));
+    const pid_t second = std::stoi(Output[1].substr(Output[1].find(':') + 2));
+    EXPECT_FALSE(Gone(first));
+    hooks->ReceptionEnded();
+    EXPECT_TRUE(AllEnded(*hooks));
+    EXPECT_TRUE(Eventually([&] { return Gone(first) && Gone(second); }));
+    EXPECT_TRUE(Warnings.empty());
+}
+
+TEST_F(ShellHooksTest, ChildrenLeftInTheBackgroundAreEndedWhenTheStationStops) {
+    // With an end command the start command's children are the user's to end during the
+    // station's run, but not past it.
+    auto hooks = Hooks("(trap '' TERM; sleep 30) & echo $!", "sleep 31 & echo $!");
+    hooks->ReceptionStarted(Pass());
+    hooks->ReceptionEnded();
+    ASSERT_TRUE(Eventually([&] {
+        hooks->Service();
+        return Output.size() == 2;
+    }));
+    hooks->Service();
+    EXPECT_EQ(hooks->RunningCount(), 2u);
+    const auto start = std::chrono::steady_clock::now();
+    hooks.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    for (const std::string& line : Output)
+        EXPECT_TRUE(Eventually([&] { return Gone(std::stoi(line.substr(line.find(':') + 2))); }))
+            << line;
 }
 
 TEST_F(ShellHooksTest, AFailingCommandIsWarnedOnce) {

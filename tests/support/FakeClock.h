@@ -17,6 +17,23 @@ private:
     TDateTime FNow;
 };
 
+// A monotonic clock that stands still until the test moves it, or that follows a fake wall clock
+// (which the test then never sets back), moved on further by what the test adds.
+class TFakeMonotonicClock final : public IMonotonicClock {
+public:
+    TFakeMonotonicClock() = default;
+    explicit TFakeMonotonicClock(const TFakeClock& wallClock) : FWallClock(&wallClock) {}
+
+    long long Ms = 0;
+    long long Milliseconds() const override {
+        return (FWallClock ? ToMilliseconds(FWallClock->UtcNow()) : 0) + Ms;
+    }
+    void AdvanceSeconds(double seconds) { Ms += static_cast<long long>(seconds * 1000); }
+
+private:
+    const TFakeClock* FWallClock = nullptr;
+};
+
 // Sleeping moves the fake clock on.
 class TFakeSleeper final : public ISleeper {
 public:

@@ -16,6 +16,8 @@ struct TFakeRun {
     std::string Command;
     TEnvironmentList Environment;
     bool Running = true;
+    // Whether what it started in the background still runs (after it has ended itself).
+    bool Lingering = false;
     std::string Failure;
     std::string Output;
     // "TERM" and "KILL", in order.
@@ -39,12 +41,15 @@ public:
     TFakeProcess(const TFakeProcess&) = delete;
     TFakeProcess& operator=(const TFakeProcess&) = delete;
     bool Running() override { return FRun->Running; }
+    bool GroupRunning() override { return FRun->Running || FRun->Lingering; }
     std::string Failure() const override { return FRun->Failure; }
     void Stop(bool force) override {
         FRun->Signals.push_back(force ? "KILL" : "TERM");
         if (force || FRun->EndsOnTerm) {
+            if (FRun->Running)
+                FRun->Failure = force ? "ended by signal 9" : "ended by signal 15";
             FRun->Running = false;
-            FRun->Failure = force ? "ended by signal 9" : "ended by signal 15";
+            FRun->Lingering = false;
         }
     }
     std::string TakeOutput() override { return std::exchange(FRun->Output, std::string()); }

@@ -9,6 +9,7 @@ TFakeServices::TFakeServices(TDateTime start) : Start(start) {}
 TProgramEnvironment TFakeServices::Environment() {
     return {Settings,
             Clock,
+            Monotonic,
             Sleeper,
             Locale,
             Tracking,

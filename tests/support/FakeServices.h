@@ -40,6 +40,7 @@ public:
 
     const TDateTime Start;
     TFakeClock Clock{Start};
+    TFakeMonotonicClock Monotonic{Clock};
     TFakeSleeper Sleeper{Clock};
     TLocaleInfo Locale;
     TMemoryRegistry Registry;

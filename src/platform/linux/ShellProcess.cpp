@@ -19,7 +19,7 @@ namespace kestrune {
 namespace {
 
 // How long a command still running when its object goes (the program ends) has to end.
-constexpr auto DestructionGrace = std::chrono::seconds(2);
+constexpr auto DestructionGrace = std::chrono::milliseconds(FinalGraceMs);
 constexpr auto ReapPoll = std::chrono::milliseconds(20);
 // How much one call takes from the pipe, so that a flood of output cannot hold a tick.
 constexpr std::size_t MaxOutputPerCall = 64 * 1024;
@@ -107,15 +107,15 @@ TShellProcess::TShellProcess(const std::string& command, const TEnvironmentList&
 }
 
 TShellProcess::~TShellProcess() {
-    if (!Running())
-        return;
-    kill(-FPid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + DestructionGrace;
-    while (Running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(ReapPoll);
+    if (GroupRunning()) {
+        Stop(false);
+        const auto deadline = std::chrono::steady_clock::now() + DestructionGrace;
+        while (GroupRunning() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(ReapPoll);
+        Stop(true);
+    }
     if (FReaped)
         return;
-    kill(-FPid, SIGKILL);
     int status = 0;
     while (waitpid(FPid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -139,6 +139,20 @@ bool TShellProcess::Running() {
     return true;
 }
 
+bool TShellProcess::GroupRunning() {
+    if (FGroupEnded)
+        return false;
+    if (Running())
+        return true;
+    // With its leader reaped, the group lives on while one of its processes does, and its number
+    // is nobody else's until then; it is looked at once a tick, and never signalled again once
+    // it is empty.
+    if (kill(-FPid, 0) == 0 || errno == EPERM)
+        return true;
+    FGroupEnded = true;
+    return false;
+}
+
 void TShellProcess::Reaped(int status) {
     FReaped = true;
     if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
@@ -149,7 +163,7 @@ void TShellProcess::Reaped(int status) {
 }
 
 void TShellProcess::Stop(bool force) {
-    if (!FReaped)
+    if (GroupRunning())
         kill(-FPid, force ? SIGKILL : SIGTERM);
 }
 

@@ -14,12 +14,14 @@ class TShellProcess final : public IChildProcess {
 public:
     // Starts the command; throws std::system_error when it cannot.
     TShellProcess(const std::string& command, const TEnvironmentList& environment);
-    // A command that still runs is asked to end, made to after a short grace, and reaped.
+    // A group that still runs (the command, or what it left in the background) is asked to end,
+    // made to after a short grace, and the command is reaped.
     ~TShellProcess() override;
     TShellProcess(const TShellProcess&) = delete;
     TShellProcess& operator=(const TShellProcess&) = delete;
 
     bool Running() override;
+    bool GroupRunning() override;
     std::string Failure() const override { return FFailure; }
     void Stop(bool force) override;
     std::string TakeOutput() override;
@@ -31,6 +33,8 @@ private:
 
     pid_t FPid = -1;
     bool FReaped = false;
+    // Set once the group is seen to have no process left: its number may be anyone's from then.
+    bool FGroupEnded = false;
     std::string FFailure;
     TUniqueFd FOutput;
 };

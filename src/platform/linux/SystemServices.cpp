@@ -72,11 +72,21 @@ TProgramEnvironment TSystemServices::Environment(const TSettingsContext& setting
                                                  ITrackingServer& tracking,
                                                  IGuiDispatcher& dispatcher) {
     const std::filesystem::path module = F->ComponentPath;
-    return {settings,        F->Clock,          F->Sleeper,
-            F->Locale,       tracking,          F->Devices,
-            dispatcher,      F->Trace,          F->Processes,
-            RigctlTransport, F->Downloads,      [module] { return ConnectSatellites(module); },
-            module,          ScheduleFilePath()};
+    return {settings,
+            F->Clock,
+            F->Monotonic,
+            F->Sleeper,
+            F->Locale,
+            tracking,
+            F->Devices,
+            dispatcher,
+            F->Trace,
+            F->Processes,
+            RigctlTransport,
+            F->Downloads,
+            [module] { return ConnectSatellites(module); },
+            module,
+            ScheduleFilePath()};
 }
 
 } // namespace kestrune
