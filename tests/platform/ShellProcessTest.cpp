@@ -240,9 +240,7 @@ TEST_F(ShellHooksTest, ChildrenLeftInTheBackgroundAreEndedWhenTheStationStops) {
     }));
     hooks->Service();
     EXPECT_EQ(hooks->RunningCount(), 2u);
-    const auto start = std::chrono::steady_clock::now();
     hooks.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     for (const std::string& line : Output)
         EXPECT_TRUE(Eventually([&] { return Gone(std::stoi(line.substr(line.find(':') + 2))); }))
             << line;
