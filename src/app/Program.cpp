@@ -204,8 +204,10 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
         ReadProgramSetting(settings.Registry, program, "RigctlAddress");
     FRigTransport =
         FEnvironment.RigTransport(rigctlAddress.empty() ? DefaultRigctlAddress : rigctlAddress);
-    FRig = std::make_unique<TRigctlTuner>(*FRigTransport, FEnvironment.Clock,
-                                          [this](const std::string& text) { FView.Warn(text); });
+    FRig = std::make_unique<TRigctlTuner>(
+        *FRigTransport, FEnvironment.Monotonic,
+        [this](const std::string& text) { FView.Warn(text); },
+        [this](const std::string& text) { FView.Notice(text); });
     FReceiver->SetRig(FRig.get());
     FTrackingOutput = std::make_unique<TTrackingOutput>(FEnvironment.Tracking, *FAdapter);
     FBuilder =
@@ -303,6 +305,7 @@ TProgram::~TProgram() {
 
 void TProgram::Tick() {
     FSequencer->TimerTimer();
+    FRig->Service();
     FHooks->Service();
     FView.StatusChanged(Status());
 }

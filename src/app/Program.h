@@ -192,8 +192,8 @@ public:
     // What the station is doing now.
     TStationStatus Status() const;
 
-    // One step of the sequencer (the timer's tick), a look at the pass commands, then the
-    // status to the view.
+    // One step of the sequencer (the timer's tick), the rig's tuning tried again if it failed, a
+    // look at the pass commands, then the status to the view.
     void Tick();
     // Once a second, whether the timer runs or not (an empty element folder keeps it off until
     // the downloads have filled it): moves the element-set downloads on.

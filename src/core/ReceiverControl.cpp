@@ -64,8 +64,10 @@ void TReceiverControl::SetChannelIndex(int index) {
 }
 
 void TReceiverControl::SelectChannelItem(int index) {
+    FStandby = index == 1;
     SetChannelIndex(index);
     RadioGroupChannelClick();
+    FStandby = false;
 }
 
 void TReceiverControl::RadioGroupChannelClick() {
@@ -81,6 +83,8 @@ void TReceiverControl::RadioGroupChannelClick() {
 }
 
 void TReceiverControl::HandleScanOrStandby(const TReceiverTypeInfo* type) {
+    if (FRig && type != nullptr && type->Channel == TChannelDriver::RigFrequency)
+        FRig->LeaveAlone();
     if (FView.ScanWhenIdle()) {
         Guarded([&] {
             if (type != nullptr && type->ScanCommand != nullptr)
@@ -110,7 +114,9 @@ void TReceiverControl::HandleChannel(const TReceiverTypeInfo* type, const TChann
             FView.SetCaption(caption);
             break;
         case TChannelDriver::RigFrequency:
-            if (FRig)
+            if (FRig && FStandby)
+                FRig->LeaveAlone();
+            else if (FRig)
                 FRig->Tune(channel.FrequencyHz);
             FView.SetCaption(caption);
             break;

@@ -79,6 +79,9 @@ public:
     virtual ~IRigControl() = default;
     // Tunes it; throws when it cannot. Never takes much longer than its timeout.
     virtual void Tune(long long frequencyHz) = 0;
+    // Scan, or standby between passes: the rig stays where it is, and a tuning that failed is not
+    // tried again.
+    virtual void LeaveAlone() = 0;
 };
 
 // The serial port as receiver control and the pass sequencer use it.
@@ -132,7 +135,9 @@ public:
     // Selects an item as a click or the program does: a change of index runs the channel
     // handler, selecting the item already selected does not.
     void SetChannelIndex(int index);
-    // Selects the item and runs the handler once more.
+    // Selects the item and runs the handler once more: the sequencer's selection. Its item 1 is
+    // standby (channel 0) before and after a pass, which leaves a rig tuned over the network
+    // where it is.
     void SelectChannelItem(int index);
     // The channel handler, also run by every click of the scan-if-idle box.
     void RadioGroupChannelClick();
@@ -156,6 +161,8 @@ private:
     IReceiverPort& FPort;
     ISleeper& FSleeper;
     IRigControl* FRig = nullptr;
+    // Whether the sequencer is selecting standby.
+    bool FStandby = false;
     const TLocaleInfo& FLocale;
     std::array<std::string, ChannelItemCount> FItems;
     int FChannelIndex = 0;

@@ -1,37 +1,87 @@
 #include "core/RigctlTuner.h"
 
+#include <cstdio>
+
 namespace kestrune {
 
-TRigctlTuner::TRigctlTuner(IRigTransport& transport, const IClock& clock, TWarn warn)
-    : FTransport(transport), FClock(clock), FWarn(std::move(warn)) {}
+namespace {
+
+// A server's text as a log may show it: control characters, bytes outside ASCII and the
+// backslash written as escapes, and no more than RigctlAnswerShownBytes of it.
+std::string Shown(const std::string& answer) {
+    std::string text;
+    for (std::size_t i = 0; i < answer.size() && i < RigctlAnswerShownBytes; ++i) {
+        const auto byte = static_cast<unsigned char>(answer[i]);
+        if (byte == '\\') {
+            text += "\\\\";
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            text += escape;
+        } else {
+            text += static_cast<char>(byte);
+        }
+    }
+    if (answer.size() > RigctlAnswerShownBytes)
+        text += "...";
+    return text;
+}
+
+} // namespace
+
+TRigctlTuner::TRigctlTuner(IRigTransport& transport, const IMonotonicClock& clock, TWrite warn,
+                           TWrite notice)
+    : FTransport(transport), FClock(clock), FWarn(std::move(warn)), FNotice(std::move(notice)) {}
 
 void TRigctlTuner::Tune(long long frequencyHz) {
-    const TDateTime now = FClock.UtcNow();
-    if (!FFailure.empty() && now >= FFailedAt && now < FFailedAt + RigctlRetryAfterS * OneSecond)
+    const long long nowMs = FClock.Milliseconds();
+    if (FFailedAtMs && nowMs - *FFailedAtMs < RigctlRetryAfterMs) {
+        FPendingHz = frequencyHz;
         throw ERigControl(FFailure);
+    }
+    Attempt(frequencyHz, nowMs);
+}
+
+void TRigctlTuner::LeaveAlone() {
+    FPendingHz.reset();
+    FWarned.clear();
+}
+
+void TRigctlTuner::Service() {
+    const long long nowMs = FClock.Milliseconds();
+    if (!FPendingHz || (FFailedAtMs && nowMs - *FFailedAtMs < RigctlRetryAfterMs))
+        return;
+    try {
+        Attempt(*FPendingHz, nowMs);
+    } catch (const ERigControl&) {
+    }
+}
+
+void TRigctlTuner::Attempt(long long frequencyHz, long long nowMs) {
     const std::vector<std::string> commands{"F " + std::to_string(frequencyHz),
                                             std::string("M ") + RigctlMode + " " +
                                                 std::to_string(RigctlPassbandHz)};
+    FPendingHz = frequencyHz;
     try {
         const std::vector<std::string> answers = FTransport.Transact(commands, RigctlTimeoutMs);
         for (std::size_t i = 0; i < commands.size(); ++i) {
             const std::string answer = i < answers.size() ? answers[i] : std::string();
             if (answer != "RPRT 0")
                 throw ERigControl("the rig-control server at " + FTransport.Address() +
-                                  " answered \"" + answer + "\" to \"" + commands[i] + "\"");
+                                  " answered \"" + Shown(answer) + "\" to \"" + commands[i] + "\"");
         }
     } catch (const ERigControl& error) {
-        Failed(error.what());
+        FFailure = error.what();
+        FFailedAtMs = nowMs;
+        if (FWarned.insert(FFailure).second)
+            FWarn(FFailure);
         throw;
     }
-    FFailure.clear();
-}
-
-void TRigctlTuner::Failed(const std::string& reason) {
-    if (reason != FFailure)
-        FWarn(reason);
-    FFailure = reason;
-    FFailedAt = FClock.UtcNow();
+    FPendingHz.reset();
+    if (FFailedAtMs.has_value())
+        FNotice("the rig-control server at " + FTransport.Address() + " tuned the rig to " +
+                std::to_string(frequencyHz) + " Hz");
+    FFailedAtMs.reset();
 }
 
 } // namespace kestrune

@@ -7,6 +7,8 @@
 #include "core/ReceiverControl.h"
 
 #include <functional>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,31 +35,42 @@ public:
 
 // How long one tuning may take, connecting included.
 constexpr int RigctlTimeoutMs = 500;
-// How long after a failure a new attempt fails at once: the channel handler runs twice for one
-// change of channel, and a server that does not answer must not hold a tick twice.
-constexpr int RigctlRetryAfterS = 1;
+// How long after the start of a failed attempt a new one fails at once: the channel handler runs
+// twice for one change of channel, and a server that does not answer must not hold a tick twice.
+// The next tick, a second later, tries again.
+constexpr int RigctlRetryAfterMs = 900;
 // What the receiver is set to besides the frequency: FM, wide enough for APT.
 constexpr const char* RigctlMode = "FM";
 constexpr int RigctlPassbandHz = 40000;
+// How much of a server's unexpected answer a message shows.
+constexpr std::size_t RigctlAnswerShownBytes = 80;
 
 class TRigctlTuner final : public IRigControl {
 public:
-    using TWarn = std::function<void(const std::string& text)>;
+    using TWrite = std::function<void(const std::string& text)>;
 
-    // `warn` is told each failure once, until a tuning succeeds again.
-    TRigctlTuner(IRigTransport& transport, const IClock& clock, TWarn warn);
+    // `warn` is told each distinct failure once between two calls of LeaveAlone (once a pass),
+    // `notice` when a tuning succeeds after a failure. Waits are measured on `clock`.
+    TRigctlTuner(IRigTransport& transport, const IMonotonicClock& clock, TWrite warn,
+                 TWrite notice);
 
     void Tune(long long frequencyHz) override;
+    void LeaveAlone() override;
+    // Once a tick: tries again the tuning that failed, until it succeeds or the rig is left alone.
+    void Service();
 
 private:
-    void Failed(const std::string& reason);
+    void Attempt(long long frequencyHz, long long nowMs);
 
     IRigTransport& FTransport;
-    const IClock& FClock;
-    TWarn FWarn;
-    // The last failure and when it was; empty after a success.
+    const IMonotonicClock& FClock;
+    TWrite FWarn, FNotice;
+    // The frequency still to be tuned after a failure, the failure, and when its attempt began.
+    std::optional<long long> FPendingHz;
     std::string FFailure;
-    TDateTime FFailedAt = 0;
+    std::optional<long long> FFailedAtMs;
+    // The failures warned since the rig was last left alone.
+    std::set<std::string> FWarned;
 };
 
 } // namespace kestrune

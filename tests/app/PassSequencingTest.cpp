@@ -270,6 +270,31 @@ TEST_F(PassSequencingTest, AMeteorPassOnItsOwnChannel) {
     EXPECT_EQ(View.TrackingText, TrackingAt(137.91, "METEOR-M2 3"));
 }
 
+// An SDR program tuned over rig control: left alone before and after the pass; nothing listens
+// when the pass starts, the server is up six seconds later and the rig is tuned at the next tick.
+TEST_F(PassSequencingTest, ARigctlPassIsTunedOnceTheServerIsUpAndTheRigLeftAloneAround) {
+    Component.Passes["NOAA 19"] = WriteCommaText({"20250528090030 N 40 180 20 NOAA 19"});
+    Store("RxType", RxRigctl);
+    Open();
+    ASSERT_NE(Rig, nullptr);
+    RunUntil(30);
+    EXPECT_EQ(Rig->Transactions, 0) << "standby before the pass leaves the rig alone";
+    const std::string refused =
+        "the rig-control server at 127.0.0.1:4532 cannot be reached: Connection refused";
+    Rig->Failure = refused;
+    RunUntil(36, 31);
+    EXPECT_EQ(Rig->Transactions, 6) << "once at the start and once at each later tick";
+    Rig->Failure.clear();
+    TickAt(37);
+    EXPECT_EQ(Rig->Sent, (TStrings{"F 137100000", "M FM 40000"}));
+    EXPECT_EQ(View.Warnings, TStrings{refused});
+    EXPECT_EQ(View.Notices,
+              TStrings{"the rig-control server at 127.0.0.1:4532 tuned the rig to 137100000 Hz"});
+    RunUntil(80, 38);
+    EXPECT_EQ(Sequencer().State(), TSequencerState::Idle);
+    EXPECT_EQ(Rig->Transactions, 7) << "tuned once; standby after the pass leaves the rig alone";
+}
+
 // The pass commands are told of each reception as the pass runs.
 class PassCommandsTest : public test::TProgramFixture {
 protected:

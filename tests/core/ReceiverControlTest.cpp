@@ -2,6 +2,7 @@
 
 #include "core/RigctlTuner.h"
 #include "core/TrackingString.h"
+#include "support/FakeClock.h"
 #include "support/FakeReceiver.h"
 #include "support/FakeRigTransport.h"
 
@@ -146,9 +147,11 @@ TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDdeOrRigctl) {
 class RigctlReceiverTest : public ReceiverControlTest {
 protected:
     test::TFakeRigTransport Transport;
-    TWrites Warnings;
-    TRigctlTuner Tuner{Transport, Clock,
-                       [this](const std::string& text) { Warnings.push_back(text); }};
+    test::TFakeMonotonicClock Monotonic;
+    TWrites Warnings, Notices;
+    TRigctlTuner Tuner{Transport, Monotonic,
+                       [this](const std::string& text) { Warnings.push_back(text); },
+                       [this](const std::string& text) { Notices.push_back(text); }};
 
     void SetUp() override {
         Window.RxType = RxRigctl;
@@ -177,32 +180,64 @@ TEST_F(RigctlReceiverTest, AChannelIsTunedByFrequencyAndModeScanSendsNothing) {
     EXPECT_EQ(Transport.Sent, (TWrites{"F 137100000", "M FM 40000", "F 137100000", "M FM 40000"}));
 }
 
-TEST_F(RigctlReceiverTest, AFailureKeepsTheCaptionIsWarnedOnceAndHoldsOffASecond) {
-    Transport.Failure = "the rig-control server at 127.0.0.1:4532 did not answer within 500 ms";
+TEST_F(RigctlReceiverTest, AFailureIsTriedAgainAtTheNextTickUntilTunedAndWarnedOncePerPass) {
+    const std::string refused =
+        "the rig-control server at 127.0.0.1:4532 cannot be reached: Connection refused";
+    Transport.Failure = refused;
     Receiver.SelectChannelItem(2);
     EXPECT_EQ(Window.Caption, "");
     EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'100'000);
     EXPECT_EQ(Transport.Transactions, 1) << "the second run of the handler fails at once";
-    EXPECT_EQ(Warnings, TWrites{Transport.Failure});
+    Tuner.Service();
+    EXPECT_EQ(Transport.Transactions, 1) << "not again in the same tick";
 
-    // The next change, a second later, connects again; the same failure is not warned again.
-    Clock.AdvanceSeconds(RigctlRetryAfterS);
-    Receiver.SetChannelIndex(3);
-    EXPECT_EQ(Transport.Transactions, 2);
-    EXPECT_EQ(Warnings.size(), 1u);
-
+    // Each later tick tries again; the same failure is not warned again, another one is.
+    for (int tick = 0; tick < 3; ++tick) {
+        Monotonic.AdvanceSeconds(1);
+        Tuner.Service();
+    }
+    EXPECT_EQ(Transport.Transactions, 4);
+    Transport.Failure = "the rig-control server at 127.0.0.1:4532 did not answer within 500 ms";
+    Monotonic.AdvanceSeconds(1);
+    Tuner.Service();
+    EXPECT_EQ(Warnings, (TWrites{refused, Transport.Failure}));
     Transport.Failure.clear();
-    Clock.AdvanceSeconds(RigctlRetryAfterS);
-    Receiver.SetChannelIndex(4);
-    EXPECT_EQ(Window.Caption, "RX channel 3");
-    EXPECT_EQ(Transport.Sent, (TWrites{"F 137500000", "M FM 40000"}));
+    Monotonic.AdvanceSeconds(1);
+    Tuner.Service();
+    EXPECT_EQ(Transport.Sent, (TWrites{"F 137100000", "M FM 40000"}));
+    EXPECT_EQ(Notices,
+              TWrites{"the rig-control server at 127.0.0.1:4532 tuned the rig to 137100000 Hz"});
+    Monotonic.AdvanceSeconds(1);
+    Tuner.Service();
+    EXPECT_EQ(Transport.Transactions, 6) << "tuned: not tried again";
 
-    // After a success, a failure is news again; so is an answer other than RPRT 0.
-    Transport.Answer = "RPRT -1";
+    // The next pass, after standby, warns its failures afresh; standby after it leaves the rig
+    // alone and gives up the tuning still failing.
+    Transport.Failure = refused;
+    Monotonic.AdvanceSeconds(1);
+    Receiver.SelectChannelItem(1);
+    Receiver.SelectChannelItem(3);
+    Receiver.SelectChannelItem(1);
+    for (int tick = 0; tick < 3; ++tick) {
+        Monotonic.AdvanceSeconds(1);
+        Tuner.Service();
+    }
+    EXPECT_EQ(Transport.Transactions, 7);
+    EXPECT_EQ(Warnings, (TWrites{refused, Warnings[1], refused}));
+}
+
+TEST_F(RigctlReceiverTest, AServersAnswerIsShownEscapedAndShort) {
+    const std::string prefix = "the rig-control server at 127.0.0.1:4532 answered \"";
+    const std::string suffix = "\" to \"F 137620000\"";
+    Transport.Answer = "\x1B]0;owned\x07RPRT -1\\\xC3\xA9";
     Receiver.SetChannelIndex(5);
-    EXPECT_EQ(Warnings.back(), "the rig-control server at 127.0.0.1:4532 answered \"RPRT -1\" to "
-                               "\"F 137620000\"");
-    EXPECT_EQ(Warnings.size(), 2u);
+    EXPECT_EQ(Warnings, TWrites{prefix + "\\x1B]0;owned\\x07RPRT -1\\\\\\xC3\\xA9" + suffix});
+    EXPECT_EQ(Window.Caption, "") << "not tuned";
+
+    Monotonic.AdvanceSeconds(1);
+    Transport.Answer = std::string(5000, 'A');
+    Receiver.RadioGroupChannelClick();
+    EXPECT_EQ(Warnings.back(), prefix + std::string(RigctlAnswerShownBytes, 'A') + "..." + suffix);
 }
 
 TEST(TrackingString, HasTheFixedLayout) {

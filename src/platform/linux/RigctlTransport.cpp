@@ -12,6 +12,9 @@ namespace kestrune {
 
 namespace {
 
+// The longest answer line read: a server that sends more is not one to talk to.
+constexpr std::size_t MaxAnswerBytes = 1024;
+
 // The host and the port of "host:port" or "[host]:port".
 std::pair<std::string, std::string> SplitAddress(const std::string& address) {
     const std::size_t colon = address.rfind(':');
@@ -116,6 +119,8 @@ std::vector<std::string> TRigctlTransport::Transact(const std::vector<std::strin
                 received.erase(0, end + 1);
                 continue;
             }
+            if (received.size() > MaxAnswerBytes)
+                Fail("sent an answer longer than " + std::to_string(MaxAnswerBytes) + " bytes");
             Wait(POLLIN, deadline, timeoutMs);
             char buffer[512];
             const ssize_t n = recv(FSocket.Get(), buffer, sizeof buffer, 0);
