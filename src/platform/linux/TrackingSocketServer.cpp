@@ -126,7 +126,9 @@ void TTrackingSocketServer::SetItemText(const std::string& text) {
 }
 
 std::vector<TTrackingSocketServer::TWatch> TTrackingSocketServer::Watches() const {
-    std::vector<TWatch> watches{{FListenFd, false}};
+    std::vector<TWatch> watches;
+    if (!AcceptHeldOff())
+        watches.push_back({FListenFd, false});
     for (const auto& [fd, client] : FClients)
         watches.push_back({fd, !client.Output.empty()});
     return watches;
@@ -168,11 +170,21 @@ void TTrackingSocketServer::ServeFor(std::chrono::milliseconds duration) {
             static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
 }
 
+bool TTrackingSocketServer::AcceptHeldOff() const {
+    return FAcceptAfter && std::chrono::steady_clock::now() < *FAcceptAfter;
+}
+
 void TTrackingSocketServer::Accept() {
+    if (AcceptHeldOff())
+        return;
+    FAcceptAfter.reset();
     for (;;) {
         const int fd = accept4(FListenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                FAcceptAfter = std::chrono::steady_clock::now() + AcceptBackoff;
             return;
+        }
         ucred peer{};
         socklen_t size = sizeof(peer);
         if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != FPeerUid) {

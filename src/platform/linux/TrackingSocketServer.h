@@ -29,6 +29,9 @@ class TTrackingSocketServer final : public ITrackingServer, private ITrackingPee
 public:
     static constexpr std::size_t MaxOutputBytes = 64 * 1024; // a client further behind is dropped
     static constexpr std::string_view SocketName = "Tracking.sock";
+    // How long the server stops accepting when the process has no descriptor left: the waiting
+    // client stays queued, and the listener is not watched meanwhile, so nobody spins on it.
+    static constexpr std::chrono::milliseconds AcceptBackoff{1000};
 
     // The folder of the service's socket: <runtimeDir>/<service>, or /tmp/<service>-<uid> when
     // there is no runtime folder (null, empty or not absolute).
@@ -56,8 +59,9 @@ public:
         int Fd;
         bool WantsWrite;
     };
-    // The descriptors to watch for reading (all) and writing (those with output waiting). Read
-    // it again after every call of SetItemText or Service.
+    // The descriptors to watch for reading (all, the listener unless accepting is held off) and
+    // writing (those with output waiting). Read it again after every call of SetItemText or
+    // Service.
     std::vector<TWatch> Watches() const;
     // Does everything that can be done without waiting: accepts, reads and answers, writes,
     // drops stuck clients and closes the finished ones.
@@ -85,6 +89,7 @@ private:
     void Close(int clientId) override;
     void Listen();
     void Accept();
+    bool AcceptHeldOff() const;
     void Read(int fd);
     void Flush();
     void DropSilentClients();
@@ -94,6 +99,8 @@ private:
     unsigned FPeerUid;
     std::filesystem::path FSocketPath;
     int FListenFd = -1;
+    // Until when accepting is held off after the descriptors ran out.
+    std::optional<std::chrono::steady_clock::time_point> FAcceptAfter;
     unsigned long FSocketInode = 0;
     std::map<int, TClient> FClients;
     TTrackingProtocol FProtocol;

@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -240,6 +242,30 @@ TEST_F(TrackingSocketServer, ClientLimit) {
     Server->ServeFor(20ms);
     clients.push_back(Connected());
     EXPECT_EQ(Server->ClientCount(), TTrackingProtocol::MaxClients);
+}
+
+// With no descriptor left, accepting is held off and the listener is not watched meanwhile, so
+// the loop that waits on it does not spin; the client waiting is served once it may be.
+TEST_F(TrackingSocketServer, OutOfDescriptorsHoldsOffAccepting) {
+    const int listener = Server->Watches().front().Fd;
+    TTestClient waiting(Server->SocketPath());
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    Server->Service();
+    const std::vector<TTrackingSocketServer::TWatch> watches = Server->Watches();
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_TRUE(std::none_of(watches.begin(), watches.end(),
+                             [&](const auto& watch) { return watch.Fd == listener; }));
+    EXPECT_EQ(Server->ClientCount(), 0u);
+
+    waiting.Write("CONNECT Kestrune Tracking\n");
+    EXPECT_EQ(waiting.Line(*Server), "OK Kestrune Tracking");
+    EXPECT_EQ(Server->Watches().front().Fd, listener);
 }
 
 // A client that connects and never says CONNECT gives its place back; one that did stays.
