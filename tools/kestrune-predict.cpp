@@ -5,6 +5,7 @@
 #include "core/ScheduleBuilder.h"
 #include "core/Text.h"
 #include "platform/linux/Executable.h"
+#include "platform/linux/LogStream.h"
 #include "platform/linux/ModuleLoader.h"
 #include "platform/linux/SystemClock.h"
 #include "tools/PredictOptions.h"
@@ -112,6 +113,7 @@ int Run(const TPredictOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OpenStandardDescriptors();
     TPredictOptions options;
     try {
         options = ParsePredictOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -101,6 +101,7 @@ int Run(std::optional<TDateTime> clockStart) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OpenStandardDescriptors();
     TProgramOptions options;
     if (const auto status =
             AnswerProgramOptions(argc, argv, "kestrune-station", Help, KESTRUNE_VERSION, options))

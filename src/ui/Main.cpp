@@ -4,6 +4,7 @@
 #include "app/ProgramOptions.h"
 #include "platform/SystemServices.h"
 #include "platform/linux/EventWait.h"
+#include "platform/linux/LogStream.h"
 #include "platform/linux/TrackingSocketServer.h"
 #include "serial/GuiDispatcher.h"
 #include "ui/FormMain.h"
@@ -36,6 +37,7 @@ the system's (a demonstration on old element sets); never use it on a station.
 } // namespace
 
 int main(int argc, char** argv) {
+    OpenStandardDescriptors();
     TProgramOptions options;
     if (const auto status =
             AnswerProgramOptions(argc, argv, "Kestrune", Help, KESTRUNE_VERSION, options))

@@ -2,12 +2,14 @@
 
 #include "platform/linux/InstanceLock.h"
 #include "platform/linux/LogStream.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kestrune {
@@ -90,12 +92,40 @@ TEST(InstanceLock, ASecondCopyIsRefusedAndAFailureNamesTheFile) {
     }
 }
 
-TEST(InstanceLock, ThePathIsInTheRuntimeFolder) {
-    ASSERT_EQ(setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1), 0);
-    EXPECT_EQ(RuntimeLockPath("kestrune-station"), "/run/user/1000/kestrune-station.lock");
-    ASSERT_EQ(unsetenv("XDG_RUNTIME_DIR"), 0);
-    EXPECT_EQ(RuntimeLockPath("kestrune-station"),
-              "/tmp/kestrune-station-" + std::to_string(geteuid()) + ".lock");
+TEST(InstanceLock, ThePathIsInTheRuntimeFolderOrOneOfTheUsersOwn) {
+    {
+        const test::TScopedVariable runtime("XDG_RUNTIME_DIR", "/run/user/1000");
+        EXPECT_EQ(RuntimeLockPath("kestrune-station"), "/run/user/1000/kestrune-station.lock");
+    }
+    // Without one, not in /tmp where another user could take the name first.
+    test::TTempDir state;
+    const test::TScopedVariable runtime("XDG_RUNTIME_DIR", nullptr);
+    const test::TScopedVariable stateHome("XDG_STATE_HOME", state.Path().c_str());
+    const std::filesystem::path folder = state.Path() / "Quillmere" / "runtime";
+    EXPECT_EQ(RuntimeLockPath("kestrune-station"), folder / "kestrune-station.lock");
+    struct stat status {};
+    ASSERT_EQ(stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+    EXPECT_EQ(status.st_uid, geteuid());
+    const TInstanceLock lock(RuntimeLockPath("kestrune-station"));
+}
+
+TEST(StandardDescriptors, ClosedOnesAreOpenedOnDevNullBeforeAnythingElse) {
+    // In a child of its own: a station started with >&- 2>&-.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(STDOUT_FILENO);
+        close(STDERR_FILENO);
+        OpenStandardDescriptors();
+        const int next = open("/dev/null", O_RDONLY);
+        struct stat status {};
+        const bool devNull = fstat(STDERR_FILENO, &status) == 0 && S_ISCHR(status.st_mode);
+        _exit(next > STDERR_FILENO && devNull && fcntl(STDOUT_FILENO, F_GETFD) >= 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(LogStream, TheJournalIsRecognisedByItsDeviceAndInode) {

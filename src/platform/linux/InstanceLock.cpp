@@ -1,7 +1,8 @@
 #include "platform/linux/InstanceLock.h"
 
+#include "platform/linux/Executable.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <system_error>
@@ -31,10 +32,7 @@ TInstanceLock::~TInstanceLock() {
 }
 
 std::filesystem::path RuntimeLockPath(const std::string& name) {
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    if (folder && folder[0] == '/')
-        return std::filesystem::path(folder) / (name + ".lock");
-    return std::filesystem::path("/tmp") / (name + "-" + std::to_string(geteuid()) + ".lock");
+    return RuntimeFolder() / (name + ".lock");
 }
 
 } // namespace kestrune

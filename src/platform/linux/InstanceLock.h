@@ -27,8 +27,8 @@ private:
     int FFd = -1;
 };
 
-// "<name>.lock" in the user's runtime folder ($XDG_RUNTIME_DIR); "/tmp/<name>-<uid>.lock" when
-// there is none.
+// "<name>.lock" in the user's runtime folder (RuntimeFolder: $XDG_RUNTIME_DIR, else a folder of
+// the user's own under the state folder).
 std::filesystem::path RuntimeLockPath(const std::string& name);
 
 } // namespace kestrune

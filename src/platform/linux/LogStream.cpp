@@ -1,5 +1,6 @@
 #include "platform/linux/LogStream.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -7,6 +8,14 @@
 #include <unistd.h>
 
 namespace kestrune {
+
+void OpenStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        // open takes the lowest free number, which is this one while the lower ones are open.
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            open("/dev/null", O_RDWR);
+    }
+}
 
 TLogStream::TLogStream(int fd) : FFd(fd), FFlags(fcntl(fd, F_GETFL)) {
     if (FFlags >= 0)

@@ -30,6 +30,11 @@ private:
     std::size_t FDropped = 0;
 };
 
+// Opens each of descriptors 0, 1 and 2 that is closed on /dev/null: a program started with its
+// standard output or error closed would otherwise find them in the next files it opens, and
+// write its log into them. Called first thing in main.
+void OpenStandardDescriptors();
+
 // Whether the descriptor is the journal's stream, as systemd names it in JOURNAL_STREAM
 // ("device:inode").
 bool IsJournalStream(int fd);

@@ -1,9 +1,9 @@
 #include "platform/linux/TrackingSocketServer.h"
 
+#include "platform/linux/Executable.h"
 #include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -54,15 +54,8 @@ void PrepareFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
-std::filesystem::path TTrackingSocketServer::SocketFolder(const std::string& serviceName,
-                                                          const char* runtimeDir) {
-    if (runtimeDir && runtimeDir[0] == '/')
-        return std::filesystem::path(runtimeDir) / serviceName;
-    return std::filesystem::path("/tmp") / (serviceName + "-" + std::to_string(geteuid()));
-}
-
 std::filesystem::path TTrackingSocketServer::DefaultSocketFolder(const std::string& serviceName) {
-    return SocketFolder(serviceName, std::getenv("XDG_RUNTIME_DIR"));
+    return RuntimeFolder() / serviceName;
 }
 
 TTrackingSocketServer::TTrackingSocketServer(std::string serviceName, TLocaleInfo locale,

@@ -33,11 +33,8 @@ public:
     // client stays queued, and the listener is not watched meanwhile, so nobody spins on it.
     static constexpr std::chrono::milliseconds AcceptBackoff{1000};
 
-    // The folder of the service's socket: <runtimeDir>/<service>, or /tmp/<service>-<uid> when
-    // there is no runtime folder (null, empty or not absolute).
-    static std::filesystem::path SocketFolder(const std::string& serviceName,
-                                              const char* runtimeDir);
-    // SocketFolder with the environment's XDG_RUNTIME_DIR.
+    // The folder of the service's socket: <runtime folder>/<service> (RuntimeFolder:
+    // $XDG_RUNTIME_DIR, else a folder of the user's own under the state folder).
     static std::filesystem::path DefaultSocketFolder(const std::string& serviceName);
 
     // Creates the folder (mode 0700) and listens on its socket, replacing one left behind by a

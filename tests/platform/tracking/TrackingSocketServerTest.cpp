@@ -1,5 +1,6 @@
 #include "platform/linux/TrackingSocketServer.h"
 
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -343,31 +344,24 @@ TEST_F(TrackingSocketServer, FolderMode) {
     EXPECT_EQ(info.st_mode & 07777, 0700u);
 }
 
-// Without a usable runtime folder the socket lives in /tmp/<service>-<uid>.
+// The socket lives in the runtime folder; without one, in a folder of the user's own under the
+// state folder, not in /tmp where another user could take it first.
 TEST(TrackingSocketFolder, RuntimeFolderAndFallback) {
-    const std::filesystem::path fallback = "/tmp/Kestrune-" + std::to_string(geteuid());
-    EXPECT_EQ(TTrackingSocketServer::SocketFolder("Kestrune", "/run/user/1000"),
-              "/run/user/1000/Kestrune");
-    EXPECT_EQ(TTrackingSocketServer::SocketFolder("Kestrune", nullptr), fallback);
-    EXPECT_EQ(TTrackingSocketServer::SocketFolder("Kestrune", ""), fallback);
-    EXPECT_EQ(TTrackingSocketServer::SocketFolder("Kestrune", "relative"), fallback);
-
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string savedValue = saved ? saved : "";
-    unsetenv("XDG_RUNTIME_DIR");
-    const std::string service = "KestruneTest" + std::to_string(getpid());
-    const std::filesystem::path folder = TTrackingSocketServer::DefaultSocketFolder(service);
-    if (saved)
-        setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
-    EXPECT_EQ(folder, "/tmp/" + service + "-" + std::to_string(geteuid()));
     {
-        TTrackingSocketServer server(service, TLocaleInfo{}, folder);
-        EXPECT_EQ(server.SocketPath(), folder / "Tracking.sock");
-        struct stat info {};
-        ASSERT_EQ(stat(folder.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, 0700u);
+        const test::TScopedVariable runtime("XDG_RUNTIME_DIR", "/run/user/1000");
+        EXPECT_EQ(TTrackingSocketServer::DefaultSocketFolder("Kestrune"),
+                  "/run/user/1000/Kestrune");
     }
-    std::filesystem::remove_all(folder);
+    test::TTempDir state;
+    const test::TScopedVariable runtime("XDG_RUNTIME_DIR", "relative");
+    const test::TScopedVariable stateHome("XDG_STATE_HOME", state.Path().c_str());
+    const std::filesystem::path folder = TTrackingSocketServer::DefaultSocketFolder("Kestrune");
+    EXPECT_EQ(folder, state.Path() / "Quillmere" / "runtime" / "Kestrune");
+    TTrackingSocketServer server("Kestrune", TLocaleInfo{}, folder);
+    EXPECT_EQ(server.SocketPath(), folder / "Tracking.sock");
+    struct stat info {};
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
 }
 
 // Clients of another user are refused.
