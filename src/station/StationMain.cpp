@@ -5,12 +5,16 @@
 #include "platform/linux/EventWait.h"
 #include "platform/linux/InstanceLock.h"
 #include "platform/linux/LogStream.h"
+#include "platform/linux/RegistryFile.h"
 #include "platform/linux/ServiceNotify.h"
 #include "platform/linux/TrackingSocketServer.h"
+#include "station/SettingsAdvice.h"
 #include "station/Station.h"
 #include "station/StationLog.h"
 
+#include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <signal.h>
 #include <unistd.h>
@@ -45,11 +49,13 @@ one; tries a failed build again after a minute, then every ten minutes; and
 rebuilds the pass list when it is empty, when the element files change and
 once a day, never during a pass or its pauses.
 
-Signals: SIGHUP restarts the sequencer (the pass list is rebuilt on the next
-tick), as the Restart button does; SIGTERM and SIGINT stop the station as
-closing the window does: RTS lowered, port closed. Exit status: 0 after a
-signal, 1 when the station cannot start (for example when another copy runs:
-it holds $XDG_RUNTIME_DIR/kestrune-station.lock).
+Signals: SIGHUP reads the settings again: the station is ended (a pass under
+way ends, RTS lowered, port closed) and started afresh from the settings file;
+SIGTERM and SIGINT stop the station as closing the window does: RTS lowered,
+port closed. Exit status: 0 after a signal, 1 when the station cannot start
+(for example when another copy runs: it holds
+$XDG_RUNTIME_DIR/kestrune-station.lock). Without XDG_RUNTIME_DIR, the lock
+and the socket are in ${XDG_STATE_HOME:-~/.local/state}/Quillmere/runtime.
 
 The schedule file is written to
   ${XDG_STATE_HOME:-~/.local/state}/Quillmere/Kestrune/Schedule.txt
@@ -73,28 +79,45 @@ int Run(std::optional<TDateTime> clockStart) {
     // Another copy serving the tracking string stops this one here.
     TTrackingSocketServer tracking(WindowProgram, services.Locale(),
                                    services.TrackingFolder(WindowProgram));
-    TStation station(
-        services, tracking,
-        [&log](TLogLevel level, const std::string& text) { log.Write(level, text); },
-        [&wakeUp] { wakeUp.Ring(); }, NotifyServiceManager);
-    if (!services.RegistryProblem().empty())
-        station.View().Warn(services.RegistryProblem());
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime == nullptr || *runtime != '/')
+        log.Write(TLogLevel::Warning, "warning: XDG_RUNTIME_DIR is not set: the tracking socket is " +
+                                          tracking.SocketPath().string());
+
+    // The settings are read when the station is made (the registry reads its file again when it
+    // has changed); SIGHUP ends the station and makes it again, as a restart of the service
+    // would, with the tracking server and its clients kept.
+    const std::filesystem::path hive = DefaultRegistryFolder() / HiveFileName;
+    std::unique_ptr<TStation> station;
+    const auto start = [&] {
+        station.reset();
+        station = std::make_unique<TStation>(
+            services, tracking,
+            [&log](TLogLevel level, const std::string& text) { log.Write(level, text); },
+            [&wakeUp] { wakeUp.Ring(); }, NotifyServiceManager);
+        if (!services.RegistryProblem().empty())
+            station->View().Warn(services.RegistryProblem());
+        if (const std::string missing = MissingSettingsWarning(services.Registry(), hive);
+            !missing.empty())
+            station->View().Warn(missing);
+    };
+    start();
 
     for (;;) {
         std::vector<TFdWatch> watches{{signals.Fd()}, {wakeUp.Fd()}};
         for (const auto& watch : tracking.Watches())
             watches.push_back({watch.Fd, watch.WantsWrite});
-        WaitForEvents(watches, station.WaitMs());
+        WaitForEvents(watches, station->WaitMs());
 
         for (int signal : signals.Take()) {
             if (signal != SIGHUP)
                 return 0;
-            station.Restart();
+            station->View().Notice("SIGHUP: reading the settings again from " + hive.string());
+            start();
         }
         wakeUp.Clear();
-        station.Dispatcher().ServePending();
+        station->Dispatcher().ServePending();
         tracking.Service();
-        station.Service();
+        station->Service();
     }
 }
 

@@ -371,5 +371,48 @@ TEST(StationEndToEnd, RunsARealPassAndStopsCleanly) {
               settingsBefore);
 }
 
+// The station's log once it has the given number of lines with `part`, or after ten seconds.
+std::vector<std::string> LogOnce(const std::filesystem::path& file, const std::string& part,
+                                 std::size_t count) {
+    std::vector<std::string> log;
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (std::filesystem::exists(file))
+            log = Lines(test::ReadFileBytes(file));
+        if (Matching(log, part).size() >= count)
+            break;
+        std::this_thread::sleep_for(20ms);
+    }
+    return log;
+}
+
+TEST(StationEndToEnd, SighupReadsTheSettingsAgain) {
+    test::TTempDir root;
+    const std::string dataFolder = std::string(SAMPLE_TLE_DIR) + "/";
+    std::filesystem::create_directory(root.Path() / "run");
+    TFileRegistry registry(root.Path() / "config" / "Quillmere");
+    const TSettingsContext context{registry, [] { return std::string("Kestrune"); }};
+    TRegistryString(context, "TleDataPath", dataFolder);
+    TRegistryString(context, "ObsLatitude", "55.9");
+    TRegistryInteger(context, "RxType", RxDde);
+    TRegistryString(context, "SatList", SatListFromRows({{"NOAA 19", "B", "300"}}));
+
+    TStationProcess station(root.Path(), "station");
+    const std::filesystem::path out = root.Path() / "station.out";
+    const auto before = LogOnce(out, " pass list: ", 1);
+    ASSERT_EQ(Matching(before, " pass list: ").size(), 1u);
+    EXPECT_TRUE(Matching(before, " NOAA 18").empty());
+
+    TRegistryString(context, "SatList").Value =
+        SatListFromRows({{"NOAA 19", "B", "300"}, {"NOAA 18", "B", "300"}});
+    station.Signal(SIGHUP);
+    const auto after = LogOnce(out, " pass list: ", 2);
+    station.Signal(SIGTERM);
+    EXPECT_EQ(station.Wait(10s), 0);
+    SCOPED_TRACE(test::ReadFileBytes(out));
+    EXPECT_EQ(Matching(after, " notice: SIGHUP: reading the settings again from ").size(), 1u);
+    EXPECT_EQ(Matching(after, " pass list: ").size(), 2u);
+    EXPECT_FALSE(Matching(after, " NOAA 18").empty());
+}
+
 } // namespace
 } // namespace kestrune
