@@ -21,7 +21,47 @@ bool EndsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// The text's lines without their line ends.
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        begin = end + 1;
+    }
+    return lines;
+}
+
+bool SetLine(const std::string& line, char number) {
+    return line.size() >= 7 && line[0] == number && line[1] == ' ';
+}
+
 } // namespace
+
+std::map<std::string, TElementSetLines> ElementSetsByNumber(const std::string& text) {
+    std::map<std::string, TElementSetLines> sets;
+    const std::vector<std::string> lines = TextLines(text);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (!SetLine(lines[i], '1') || !SetLine(lines[i + 1], '2'))
+            continue;
+        const std::string number(Trim(std::string_view(lines[i]).substr(2, 5)));
+        TElementSetLines set{"catalog number " + number, lines[i] + "\n" + lines[i + 1] + "\n"};
+        const std::string& before = i > 0 ? lines[i - 1] : std::string();
+        if (!Trim(before).empty() && !SetLine(before, '1') && !SetLine(before, '2')) {
+            // Space-Track's three-line sets start their name lines with "0 ".
+            set.Name = Trim(before.rfind("0 ", 0) == 0 ? before.substr(2) : before);
+            set.Lines = before + "\n" + set.Lines;
+        }
+        sets.emplace(number, std::move(set));
+        ++i;
+    }
+    return sets;
+}
 
 std::string ElementFileName(const std::string& url) {
     const std::size_t schemeEnd = url.find("://");
@@ -116,9 +156,13 @@ void TElementRefresh::PutInPlace(const std::string& url, const std::string& text
     }
     const std::filesystem::path target = folder / name;
     const std::filesystem::path temporary = folder / ("." + name + ".part");
+    const std::string kept = KeepLostSets(url, target, text);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (!kept.empty() && !text.empty() && text.back() != '\n')
+            out.put('\n');
+        out.write(kept.data(), static_cast<std::streamsize>(kept.size()));
         out.close();
         if (!out) {
             std::error_code ignored;
@@ -137,8 +181,35 @@ void TElementRefresh::PutInPlace(const std::string& url, const std::string& text
     FReplaced.push_back(name);
 }
 
+std::string TElementRefresh::KeepLostSets(const std::string& url,
+                                          const std::filesystem::path& target,
+                                          const std::string& text) {
+    std::ifstream in(target, std::ios::binary);
+    const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::map<std::string, TElementSetLines> fresh = ElementSetsByNumber(text);
+    std::string kept, names;
+    std::size_t count = 0;
+    for (const auto& [number, set] : ElementSetsByNumber(old)) {
+        if (fresh.count(number) != 0)
+            continue;
+        kept += set.Lines;
+        names += (names.empty() ? "" : ", ") + set.Name;
+        ++count;
+    }
+    if (count > 0)
+        Warn("element sets from " + url + " lack " + std::to_string(count) +
+             (count == 1 ? " satellite" : " satellites") + " that " + target.filename().string() +
+             " had: " + names +
+             "; their old sets are kept (a download cut short, or satellites the source no "
+             "longer lists: take them out of the file by hand if so)");
+    return kept;
+}
+
 void TElementRefresh::Fail(const std::string& url, const std::string& reason) {
-    const std::string text = "element sets from " + url + " not refreshed: " + reason;
+    Warn("element sets from " + url + " not refreshed: " + reason);
+}
+
+void TElementRefresh::Warn(const std::string& text) {
     if (FWarned.insert(text).second)
         FWarn(text);
 }

@@ -7,7 +7,9 @@
 #include "core/DateTime.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -45,6 +47,14 @@ public:
 // std::invalid_argument for a URL that is not http or https or names no file.
 std::string ElementFileName(const std::string& url);
 
+// The element sets of a text of two- or three-line sets, by catalog number: the set's lines (its
+// name line too, when it has one) and its name ("catalog number 25338" without a name line).
+struct TElementSetLines {
+    std::string Name;
+    std::string Lines;
+};
+std::map<std::string, TElementSetLines> ElementSetsByNumber(const std::string& text);
+
 class TElementRefresh {
 public:
     // Why a downloaded text is not a file of element sets; empty when it is one.
@@ -53,6 +63,8 @@ public:
 
     // `folder` is asked for the element folder when a file is to be put there. `warn` is told
     // each failure once per distinct cause; `refreshed` is told when a round has replaced files.
+    // A download that lacks satellites the file it replaces had (cut short at a set's end, or a
+    // satellite the source dropped) keeps their old sets, with a warning naming them.
     TElementRefresh(std::vector<std::string> urls, int everyHours, IDownloader& downloader,
                     const IClock& clock, std::function<std::string()> folder, TCheck check,
                     TWrite warn, TWrite refreshed);
@@ -67,7 +79,12 @@ public:
 private:
     void StartNext();
     void PutInPlace(const std::string& url, const std::string& text);
+    // The lines of the sets that the file being replaced has and the download lacks, warned.
+    std::string KeepLostSets(const std::string& url, const std::filesystem::path& target,
+                             const std::string& text);
     void Fail(const std::string& url, const std::string& reason);
+    // Each text once.
+    void Warn(const std::string& text);
 
     const std::vector<std::string> FUrls;
     const int FEveryHours;

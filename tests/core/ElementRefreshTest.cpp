@@ -133,5 +133,42 @@ TEST_F(ElementRefreshTest, NoUrlsFetchNothingAndNoFolderKeepsTheFile) {
                                  " not refreshed: no element folder is chosen"});
 }
 
+// Three sets as CelesTrak serves them, the third as Space-Track's three-line sets name it; only
+// the lines' starts matter here.
+const std::string Noaa15 = "NOAA 15\r\n1 25338U 98030A   25147.5\r\n2 25338  98.5\r\n";
+const std::string Noaa18 = "NOAA 18\r\n1 28654U 05018A   25147.5\r\n2 28654  98.9\r\n";
+const std::string Noaa19 = "0 NOAA 19\r\n1 33591U 09005A   25147.5\r\n2 33591  99.0\r\n";
+
+TEST(ElementSetsByNumber, TwoAndThreeLineSetsByCatalogNumber) {
+    const auto sets = ElementSetsByNumber(Noaa15 + "1 28654U 05018A   25147.5\n2 28654  98.9\n" +
+                                          "\ngarbage\n1 broken\n" + Noaa19);
+    ASSERT_EQ(sets.size(), 3u);
+    EXPECT_EQ(sets.at("25338").Name, "NOAA 15");
+    EXPECT_EQ(sets.at("25338").Lines, "NOAA 15\n1 25338U 98030A   25147.5\n2 25338  98.5\n");
+    EXPECT_EQ(sets.at("28654").Name, "catalog number 28654");
+    EXPECT_EQ(sets.at("33591").Name, "NOAA 19");
+}
+
+TEST_F(ElementRefreshTest, ADownloadThatLosesSatellitesKeepsTheirOldSetsAndSaysWhich) {
+    // Cut exactly at a set's end: HTTP 200, every line a whole set.
+    Dir.Write("weather.txt", Noaa15 + Noaa18 + Noaa19);
+    const std::string fresh = "NOAA 15\n1 25338U 98030A   26342.5\n2 25338  98.5";
+    Downloader.Served[WeatherUrl] = {fresh, "", 1};
+    TElementRefresh refresh(
+        {WeatherUrl}, 12, Downloader, Clock, [this] { return Dir.Path().string(); },
+        [](const std::string&) { return std::string(); },
+        [this](const std::string& text) { Warnings.push_back(text); },
+        [this](const std::string& text) { Refreshed.push_back(text); });
+    refresh.Service();
+    EXPECT_EQ(File("weather.txt"), fresh + "\nNOAA 18\n1 28654U 05018A   25147.5\n2 28654  98.9\n"
+                                           "0 NOAA 19\n1 33591U 09005A   25147.5\n2 33591  99.0\n");
+    EXPECT_EQ(Warnings,
+              TStrings{"element sets from " + WeatherUrl +
+                       " lack 2 satellites that weather.txt had: NOAA 18, NOAA 19; their old sets "
+                       "are kept (a download cut short, or satellites the source no longer "
+                       "lists: take them out of the file by hand if so)"});
+    EXPECT_EQ(Refreshed.size(), 1u) << "NOAA 15's set is fresh";
+}
+
 } // namespace
 } // namespace kestrune

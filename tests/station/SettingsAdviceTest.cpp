@@ -17,8 +17,8 @@ protected:
 
     std::string Warning(const std::string& values) {
         if (!values.empty())
-            Folder.Write("HKEY_CURRENT_USER.reg", "Windows Registry Editor Version 5.00\n\n" +
-                                                      values);
+            Folder.Write("HKEY_CURRENT_USER.reg",
+                         "Windows Registry Editor Version 5.00\n\n" + values);
         TFileRegistry registry(Folder.Path());
         return MissingSettingsWarning(registry, Hive);
     }
