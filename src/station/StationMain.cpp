@@ -80,8 +80,9 @@ int Run(std::optional<TDateTime> clockStart) {
     TTrackingSocketServer tracking(WindowProgram, services.Locale(),
                                    services.TrackingFolder(WindowProgram));
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime == nullptr || *runtime != '/')
-        log.Write(TLogLevel::Warning, "warning: XDG_RUNTIME_DIR is not set: the tracking socket is " +
-                                          tracking.SocketPath().string());
+        log.Write(TLogLevel::Warning,
+                  "warning: XDG_RUNTIME_DIR is not set: the tracking socket is " +
+                      tracking.SocketPath().string());
 
     // The settings are read when the station is made (the registry reads its file again when it
     // has changed); SIGHUP ends the station and makes it again, as a restart of the service
