@@ -53,11 +53,19 @@ QString Lines(const std::string& text) {
     return lines;
 }
 
+// The program's messages and error reports never hold up its clock: the box keeps the user
+// from the window until it is closed but returns at once, so the ticks, the tracking string, RTS
+// and the stop signals go on while it is open. A report whose box is still open is not opened
+// again.
 void ShowMessageBox(QWidget* parent, const QString& text, bool error) {
-    if (error)
-        QMessageBox::critical(parent, ApplicationTitle, text);
-    else
-        QMessageBox::information(parent, ApplicationTitle, text);
+    for (const QMessageBox* open : parent->findChildren<QMessageBox*>()) {
+        if (open->text() == text)
+            return;
+    }
+    auto* box = new QMessageBox(error ? QMessageBox::Critical : QMessageBox::Information,
+                                ApplicationTitle, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 QString ChooseExistingFolder(QWidget* parent, const QString& start) {

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -238,6 +239,36 @@ TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
     auto form = Open();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(form->frameGeometry())) << form->frameGeometry().x();
+}
+
+// The window's own report boxes: a tick that fails returns, and the clock goes on while the
+// report is open (a box that waited for its OK would hang this test).
+TEST_F(FormMainTest, AnOpenReportDoesNotHoldTheClock) {
+    Store("TleDataPath", std::string("/data/tle/"));
+    StorePort("loop://");
+    Component.Passes["NOAA 19"] = "\"20261208100020 N 40 120 5 NOAA 19\"";
+    Component.Failures["ComputePasses"] = EFail;
+    auto form = std::make_unique<TFormMain>(Environment());
+    form->show();
+    form->Program().Tick();
+    const auto boxes = form->findChildren<QMessageBox*>();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0]->isVisible());
+
+    // With the report still open, a restart rebuilds and the ticks go on; the same report is
+    // not opened twice.
+    Component.Failures.clear();
+    form->Program().Rebuild();
+    for (int second = 1; second <= 3; ++second) {
+        Clock.Set(Start + second * OneSecond);
+        form->Program().Tick();
+    }
+    EXPECT_EQ(form->Program().Sequencer().State(), TSequencerState::Idle);
+    EXPECT_EQ(Find<QLineEdit>(*form, "EditDDEstring")->text().toStdString(),
+              "UP0 DN0 UMFM-W DMFM-W AZ000 EL000 SN");
+    form->ShowError("Error setting RTS");
+    form->ShowError("Error setting RTS");
+    EXPECT_EQ(form->findChildren<QMessageBox*>().size(), 2);
 }
 
 TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
