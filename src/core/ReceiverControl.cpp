@@ -149,10 +149,11 @@ void TReceiverControl::SendCommandSlowly(const std::string& text) {
 }
 
 void TReceiverControl::ComboBoxRxTypeChange() {
-    // No port to set up for a receiver that needs none.
+    // "No type" is taken as a serial receiver.
     const TReceiverTypeInfo* type = FindReceiverType(FView.ReceiverType());
-    if (type == nullptr || type->SerialPort)
-        FView.ShowMessage("Please set up the COM port, and restart the program.");
+    const char* message = type != nullptr ? type->SetupMessage : ComPortSetupMessage;
+    if (message != nullptr)
+        FView.ShowMessage(message);
 }
 
 } // namespace kestrune

@@ -36,14 +36,24 @@ struct TReceiverTypeInfo {
     // Whether the receiver has a standby ("F0") for when it should not scan.
     bool Standby;
     TChannelDriver Channel;
+    // What the user must set up before the type works, said when it is picked; none for DDE.
+    const char* SetupMessage;
 };
 
+inline constexpr const char* ComPortSetupMessage =
+    "Please set up the COM port, and restart the program.";
+
 inline constexpr std::array<TReceiverTypeInfo, 5> ReceiverTypes{{
-    {RxDde, "DDE", false, nullptr, nullptr, false, TChannelDriver::None},
-    {RxR139, "R139", true, "FS", "RX scanning...", true, TChannelDriver::ChannelDigit},
-    {RxR2fx, "R2FX", true, nullptr, "R2FX...", true, TChannelDriver::FrequencyDigitsSlowly},
-    {RxRx2, "RX2", true, "S", "RX scanning...", true, TChannelDriver::ChannelDigit},
-    {RxRigctl, "rigctl", false, nullptr, nullptr, false, TChannelDriver::RigFrequency},
+    {RxDde, "DDE", false, nullptr, nullptr, false, TChannelDriver::None, nullptr},
+    {RxR139, "R139", true, "FS", "RX scanning...", true, TChannelDriver::ChannelDigit,
+     ComPortSetupMessage},
+    {RxR2fx, "R2FX", true, nullptr, "R2FX...", true, TChannelDriver::FrequencyDigitsSlowly,
+     ComPortSetupMessage},
+    {RxRx2, "RX2", true, "S", "RX scanning...", true, TChannelDriver::ChannelDigit,
+     ComPortSetupMessage},
+    {RxRigctl, "rigctl", false, nullptr, nullptr, false, TChannelDriver::RigFrequency,
+     "Please set up \"RigctlAddress\" (the rig-control server's host:port; 127.0.0.1:4532 when "
+     "it is empty), and restart the program."},
 }};
 
 // The type at a selector index; null for "none selected" (-1) and any index outside the list.

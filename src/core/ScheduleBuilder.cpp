@@ -70,9 +70,18 @@ void TScheduleBuilder::BuildPassList() {
                              " rows, more than the " + std::to_string(MaxSatelliteRows) +
                              " a station can predict: shorten it (\"SatList\") and restart");
 
-    const double latitudeDeg = StrToFloat(FView.LatitudeText(), FLocale);
-    const double longitudeDeg = StrToFloat(FView.LongitudeText(), FLocale);
-    const double heightM = StrToFloat(FView.HeightText(), FLocale);
+    // A text that is no number names its field, so that the operator knows which to mend.
+    const auto number = [&](const std::string& text, const char* field) {
+        try {
+            return StrToFloat(text, FLocale);
+        } catch (const EConvertError& error) {
+            throw EConvertError(std::string(error.what()) + " (" + field +
+                                " on the Setup tab: \"Obs" + field + "\")");
+        }
+    };
+    const double latitudeDeg = number(FView.LatitudeText(), "Latitude");
+    const double longitudeDeg = number(FView.LongitudeText(), "Longitude");
+    const double heightM = number(FView.HeightText(), "Height");
     Satellites().SetLatitude(latitudeDeg);
     Satellites().SetLongitude(longitudeDeg);
     Satellites().SetHeight(heightM);

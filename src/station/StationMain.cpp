@@ -68,7 +68,8 @@ int Run(std::optional<TDateTime> clockStart) {
     // A reader that goes away (kestrune-station | head) must not end the station in a pass.
     signal(SIGPIPE, SIG_IGN);
     TSignalWatch signals{SIGHUP, SIGTERM, SIGINT};
-    const TInstanceLock instance(RuntimeLockPath("kestrune-station"));
+    const TInstanceLock instance(RuntimeLockPath(InstanceLockName),
+                                 "kestrune-station, process " + std::to_string(getpid()));
     TWakeUp wakeUp;
     TSystemServices services(clockStart);
     TLogStream out(STDOUT_FILENO), err(STDERR_FILENO);

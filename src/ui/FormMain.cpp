@@ -397,6 +397,14 @@ void TFormMain::ConnectHandlers() {
     connect(FChannelButtons, &QButtonGroup::idClicked, this,
             [this](int index) { Guard([this, index] { FProgram->SelectChannelItem(index); }); });
 
+    // A line the user selects is the sequencer's: the lines up to it go when the reception ends.
+    connect(FListBoxSatelliteList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (FShowingPassList)
+            return;
+        FSelectingPass = true;
+        FProgram->PassList().SetItemIndex(row);
+        FSelectingPass = false;
+    });
     connect(FStringGridSatList, &QTableWidget::itemChanged, this, [this] { ReadGridRows(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         const auto inGrid = [this](QWidget* widget) {
@@ -467,13 +475,18 @@ void TFormMain::PassListBuilt(const std::vector<TPassLine>&) {
 }
 
 void TFormMain::ShowPassList() {
+    // The list shows the user's own selection already.
+    if (FSelectingPass)
+        return;
     const TPassList& passList = FProgram->PassList();
+    FShowingPassList = true;
     FListBoxSatelliteList->clear();
     for (const TPassLine& pass : passList.Passes()) {
         auto* item = new QListWidgetItem(Q(pass.Text), FListBoxSatelliteList);
         item->setData(TPassListDelegate::PassRole, QVariant::fromValue(pass));
     }
     FListBoxSatelliteList->setCurrentRow(passList.ItemIndex());
+    FShowingPassList = false;
 }
 
 void TFormMain::ReadGridRows() {

@@ -141,6 +141,8 @@ private:
     QString FTitle;
     TVersionInfoReader FVersionInfoReader;
     bool FShowingValues = false;
+    // While the pass list is drawn from the core's, and while the user's selection goes to it.
+    bool FShowingPassList = false, FSelectingPass = false;
 
     QTabWidget* FPageControl1 = nullptr;
     QWidget* FTabSheetSetup = nullptr;

@@ -4,6 +4,7 @@
 #include "app/ProgramOptions.h"
 #include "platform/SystemServices.h"
 #include "platform/linux/EventWait.h"
+#include "platform/linux/InstanceLock.h"
 #include "platform/linux/LogStream.h"
 #include "platform/linux/TrackingSocketServer.h"
 #include "serial/GuiDispatcher.h"
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 using namespace kestrune;
 
@@ -50,8 +52,12 @@ int main(int argc, char** argv) {
     application.setApplicationName("Kestrune");
     TSystemServices services(clockStart);
 
+    // The window and the station both drive the receiver: only one of them runs.
+    std::unique_ptr<TInstanceLock> instance;
     std::unique_ptr<TTrackingSocketServer> server;
     try {
+        instance = std::make_unique<TInstanceLock>(RuntimeLockPath(InstanceLockName),
+                                                   "Kestrune, process " + std::to_string(getpid()));
         server = std::make_unique<TTrackingSocketServer>("Kestrune", services.Locale(),
                                                          services.TrackingFolder("Kestrune"));
     } catch (const std::exception& error) {

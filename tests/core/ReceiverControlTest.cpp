@@ -130,7 +130,7 @@ TEST_F(ReceiverControlTest, FrequenciesIgnoreTheUsersDecimalSeparator) {
     EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'200'000);
 }
 
-TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDdeOrRigctl) {
+TEST_F(ReceiverControlTest, ChangingTheTypeSaysWhatToSetUpUnlessDde) {
     Window.RxType = RxR139;
     Receiver.ComboBoxRxTypeChange();
     Window.RxType = RxDde;
@@ -139,8 +139,11 @@ TEST_F(ReceiverControlTest, ChangingTheTypeAsksForARestartUnlessDdeOrRigctl) {
     Receiver.ComboBoxRxTypeChange();
     Window.RxType = -1; // low byte 255: a serial type
     Receiver.ComboBoxRxTypeChange();
-    EXPECT_EQ(Window.Messages, (TWrites{"Please set up the COM port, and restart the program.",
-                                        "Please set up the COM port, and restart the program."}));
+    EXPECT_EQ(Window.Messages,
+              (TWrites{"Please set up the COM port, and restart the program.",
+                       "Please set up \"RigctlAddress\" (the rig-control server's host:port; "
+                       "127.0.0.1:4532 when it is empty), and restart the program.",
+                       "Please set up the COM port, and restart the program."}));
 }
 
 // Type rigctl tunes the SDR program by frequency where the serial types send their commands.

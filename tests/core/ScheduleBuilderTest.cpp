@@ -225,7 +225,8 @@ TEST_F(ScheduleBuilderTest, ABadLocationFailsBeforeTheListIsEmptied) {
         Builder.BuildPassList();
         FAIL() << "no error";
     } catch (const EConvertError& error) {
-        EXPECT_STREQ(error.what(), "'3,2' is not a valid floating point value");
+        EXPECT_STREQ(error.what(), "'3,2' is not a valid floating point value (Longitude on the "
+                                   "Setup tab: \"ObsLongitude\")");
     }
     EXPECT_EQ(PassList.Count(), 1);
     EXPECT_TRUE(Fake.Log.empty());

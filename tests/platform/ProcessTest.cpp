@@ -70,20 +70,26 @@ TEST(LogStream, ALineNobodyReadsIsDroppedAndCountedNeverWaitedFor) {
     EXPECT_EQ(fcntl(pipe.Write(), F_GETFL) & O_NONBLOCK, 0);
 }
 
-TEST(InstanceLock, ASecondCopyIsRefusedAndAFailureNamesTheFile) {
+TEST(InstanceLock, ASecondCopyIsRefusedNamingTheHolderAndAFailureNamesTheFile) {
     test::TTempDir folder;
     const auto path = folder.Path() / "kestrune-station.lock";
-    const TInstanceLock first(path);
-    try {
-        const TInstanceLock second(path);
-        ADD_FAILURE() << "no exception";
-    } catch (const EInstanceLock& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "another copy is running: it holds the lock on " + path.string());
+    {
+        const TInstanceLock first(path, "kestrune-station, process 4711");
+        try {
+            const TInstanceLock second(path, "Kestrune, process 4712");
+            ADD_FAILURE() << "no exception";
+        } catch (const EInstanceLock& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "another copy is running: kestrune-station, process 4711 holds the lock on " +
+                          path.string());
+        }
     }
+    // Released, the lock goes to the next program, which writes its own name.
+    const TInstanceLock next(path, "Kestrune, process 4712");
+    EXPECT_EQ(test::ReadFileBytes(path), "Kestrune, process 4712\n");
     // A lock file that cannot be made is named with the system's reason.
     try {
-        const TInstanceLock lock(folder.Path() / "missing" / "x.lock");
+        const TInstanceLock lock(folder.Path() / "missing" / "x.lock", "test");
         ADD_FAILURE() << "no exception";
     } catch (const EInstanceLock& error) {
         EXPECT_EQ(std::string(error.what()), "cannot open the lock file " +
@@ -107,7 +113,7 @@ TEST(InstanceLock, ThePathIsInTheRuntimeFolderOrOneOfTheUsersOwn) {
     ASSERT_EQ(stat(folder.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0700u);
     EXPECT_EQ(status.st_uid, geteuid());
-    const TInstanceLock lock(RuntimeLockPath("kestrune-station"));
+    const TInstanceLock lock(RuntimeLockPath("kestrune-station"), "test");
 }
 
 TEST(StandardDescriptors, ClosedOnesAreOpenedOnDevNullBeforeAnythingElse) {

@@ -3,8 +3,10 @@
 
 #include "ui/FormMain.h"
 
+#include "core/CommaText.h"
 #include "serial/ComPort.h"
 #include "support/FakeServices.h"
+#include "support/PassTexts.h"
 #include "ui/Led.h"
 
 #include <QAction>
@@ -13,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -239,6 +242,34 @@ TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
     auto form = Open();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(form->frameGeometry())) << form->frameGeometry().x();
+}
+
+TEST_F(FormMainTest, ALineSelectedInThePassListReachesTheSequencer) {
+    Store("TleDataPath", std::string("/data/tle/"));
+    StorePort("loop://");
+    Store("PrePassGap", 2);
+    const std::vector<std::string> lines{
+        "20261208100010 N 40 120 5 NOAA 19", "20261208110000 N 40 120 5 NOAA 19",
+        "20261208120000 N 40 120 5 NOAA 19", "20261208130000 N 40 120 5 NOAA 19"};
+    Component.Passes["NOAA 19"] = WriteCommaText(lines);
+    auto form = Open();
+    auto* list = Find<QListWidget>(*form, "ListBoxSatelliteList");
+    const auto tickAt = [&](int second) {
+        Clock.Set(Start + second * OneSecond);
+        form->Program().Tick();
+    };
+    for (int second = 0; second <= 12; ++second)
+        tickAt(second);
+    ASSERT_EQ(form->Program().Sequencer().State(), TSequencerState::Receiving);
+    // The user picks the third line during the reception; redrawing the list keeps it.
+    list->setCurrentRow(2);
+    EXPECT_EQ(form->Program().PassList().ItemIndex(), 2);
+    tickAt(13);
+    EXPECT_EQ(list->currentRow(), 2);
+    for (int second = 14; second <= 18; ++second)
+        tickAt(second);
+    EXPECT_EQ(test::PassTexts(form->Program().PassList()), std::vector<std::string>{lines[3]});
+    EXPECT_EQ(list->count(), 1);
 }
 
 // The window's own report boxes: a tick that fails returns, and the clock goes on while the
