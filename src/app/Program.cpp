@@ -570,4 +570,33 @@ std::string TProgram::PortHint() const {
     return FPort->Port() + " at " + BaudRateText(FPort->BaudRate()) + " baud";
 }
 
+std::string TProgram::PortState() const {
+    if (!PortWanted())
+        return "port not used";
+    if (FPort->Port().empty())
+        return "no port set up";
+    return FPort->Port() + (FPort->Connected() ? " open" : " closed");
+}
+
+bool TProgram::PortWantedButClosed() const {
+    return PortWanted() && !FPort->Port().empty() && !FPort->Connected();
+}
+
+std::string TProgram::StatusLine() const {
+    const TStationStatus status = Status();
+    const TReceiverTypeInfo* type = FindReceiverType(FControls.ReceiverType);
+    std::string receiver;
+    if (type == nullptr)
+        receiver = "no receiver type chosen";
+    else if (type->Channel == TChannelDriver::None)
+        receiver = std::string(type->Name) + ": the tracking string only, no receiver driven";
+    else if (type->SerialPort && !FPort->Connected())
+        receiver = std::string(type->Name) + ": " + PortState() + ", no receiver driven";
+    else if (status.Channel)
+        receiver = std::string(type->Name) + ": channel " + std::to_string(*status.Channel);
+    else
+        receiver = std::string(type->Name) + (status.ScanWhenIdle ? ": scanning" : ": standby");
+    return StationStatusText(status) + " | " + receiver;
+}
+
 } // namespace kestrune

@@ -162,6 +162,8 @@ struct TProgramEnvironment {
     // Where the component's module is looked for, for the message when it is missing.
     std::filesystem::path ComponentPath;
     std::filesystem::path SchedulePath;
+    // Where the settings are kept, as an operator would look for them: a file or a registry key.
+    std::string SettingsLocation;
 };
 
 class TProgram {
@@ -241,6 +243,16 @@ public:
 
     // Port name + " at " + baud rate + " baud".
     std::string PortHint() const;
+    // The port for an operator: "ttyUSB0 open", "ttyUSB0 closed", "no port set up", or "port not
+    // used" when the receiver type drives none.
+    std::string PortState() const;
+    // Whether the receiver type drives the port and a port is set up, but it is not open.
+    bool PortWantedButClosed() const;
+    // Opens the port when the receiver type drives one ("Error opening: " when it fails).
+    void OpenPort();
+    // What the station is doing and what the receiver really does, in one line: "Next pass:
+    // NOAA 19 at ... | DDE: the tracking string only, no receiver driven".
+    std::string StatusLine() const;
 
 private:
     class TViewAdapter;
@@ -253,7 +265,6 @@ private:
     void ConnectComponent();
     // Whether the receiver is driven through the serial port (every type but DDE and rigctl).
     bool PortWanted() const;
-    void OpenPort();
     // Opens a port that was lost or missing; a word in the log when it is back.
     void ReopenPort();
     void CheckData();

@@ -55,6 +55,8 @@ TRegistryFormInfo::~TRegistryFormInfo() {
 }
 
 void TRegistryFormInfo::RestorePosition() {
+    FWindow.RememberFrame(FFormWidth->Value - FFormClientWidth->Value,
+                          FFormHeight->Value - FFormClientHeight->Value);
     TPixels left = FFormLeft->Value;
     TPixels top = FFormTop->Value;
     const TPixels width = FWindow.Width();

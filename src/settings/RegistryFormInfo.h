@@ -17,7 +17,9 @@ struct TScreenArea {
 };
 
 // What the placement settings need of a window. Left, top, width and height are those of the
-// outer frame.
+// outer frame. A window that is not on the screen yet may not know its frame: it is told the
+// frame the window had when its placement was stored, and places its client by that, so that
+// the corner it is given is the corner it reports.
 class IFormPlacement {
 public:
     virtual ~IFormPlacement() = default;
@@ -29,6 +31,8 @@ public:
     virtual int Height() const = 0;
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
+    // How much wider and higher than the client area the frame was at the last store.
+    virtual void RememberFrame(int extraWidth, int extraHeight) = 0;
     virtual void SetLeft(int left) = 0;
     virtual void SetTop(int top) = 0;
     // The work areas of the screens, the primary one first; empty when unknown.

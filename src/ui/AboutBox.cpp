@@ -96,11 +96,21 @@ TAboutBoxQmr::TAboutBoxQmr(QWidget* parent)
     FWebSite->setPalette(navy);
     FWebSite->installEventFilter(this);
 
+    FFileLocations = MakeLabel(this, "FileLocations", QString());
+    FFileLocations->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FFileLocations->hide();
+
     FOKButton = new QPushButton(QStringLiteral("OK"), this);
     FOKButton->setObjectName(QStringLiteral("OKButton"));
     FOKButton->setDefault(true);
     connect(FOKButton, &QPushButton::clicked, this, &QDialog::accept);
 
+    Arrange();
+}
+
+void TAboutBoxQmr::SetFileLocations(const QString& text) {
+    FFileLocations->setText(text);
+    FFileLocations->setVisible(!text.isEmpty());
     Arrange();
 }
 
@@ -172,6 +182,9 @@ void TAboutBoxQmr::Arrange() {
         panelWidth = std::max(panelWidth, label->geometry().right() + 1 + Margin);
         panelHeight = std::max(panelHeight, label->geometry().bottom() + 1 + Margin);
     }
+    FFileLocations->adjustSize();
+    if (!FFileLocations->isHidden())
+        panelWidth = std::max(panelWidth, FFileLocations->width());
     // The web-site line keeps its distance from the panel's right edge and grows leftwards.
     const QSize webSize = FWebSite->sizeHint();
     const int webWidth = std::max(WebSiteWidth, webSize.width());
@@ -181,9 +194,14 @@ void TAboutBoxQmr::Arrange() {
     FWebSite->setGeometry(panelWidth - webRightGap - webWidth, WebSiteTop, webWidth,
                           webSize.height());
 
+    int belowPanel = Margin + panelHeight;
+    if (!FFileLocations->isHidden()) {
+        FFileLocations->move(Margin, belowPanel + Margin);
+        belowPanel = FFileLocations->geometry().bottom() + 1;
+    }
     FPanel1->setGeometry(Margin, Margin, panelWidth, panelHeight);
     const int clientWidth = panelWidth + 2 * Margin;
-    const int okTop = Margin + panelHeight + OkTopBelowPanel;
+    const int okTop = belowPanel + OkTopBelowPanel;
     FOKButton->setGeometry(DesignedOkLeft + (clientWidth - DesignedClientWidth) / 2, okTop, OkWidth,
                            OkHeight);
     setFixedSize(clientWidth, okTop + OkHeight + Margin);

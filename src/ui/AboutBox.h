@@ -27,6 +27,8 @@ public:
     // The reader the texts come from; it reads the running executable unless told otherwise.
     TVersionInfoReader& VersionInfoReader() { return FVersionInfoReader; }
     void SetUrlOpener(TUrlOpener opener) { FUrlOpener = std::move(opener); }
+    // Lines under the panel saying where the program keeps its files; none by default.
+    void SetFileLocations(const QString& text);
 
     // The web-site line was clicked: an empty line does nothing; a text without "http://"
     // anywhere gets it in front; the result goes to the opener, whose outcome is not checked.
@@ -50,6 +52,7 @@ private:
     QLabel* FCopyright;
     QLabel* FComments;
     QLabel* FWebSite;
+    QLabel* FFileLocations;
     QPushButton* FOKButton;
 };
 

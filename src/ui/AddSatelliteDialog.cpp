@@ -56,6 +56,17 @@ void TAddSatelliteDialog::Filter(const QString& text) {
         QListWidgetItem* item = FNames->item(row);
         item->setHidden(!item->text().contains(text, Qt::CaseInsensitive));
     }
+    // The first name left is the one Enter takes, unless the user picked one that is left.
+    const QListWidgetItem* current = FNames->currentItem();
+    if (current != nullptr && !current->isHidden())
+        return;
+    FNames->setCurrentRow(-1);
+    for (int row = 0; row < FNames->count(); ++row) {
+        if (!FNames->item(row)->isHidden()) {
+            FNames->setCurrentRow(row);
+            break;
+        }
+    }
 }
 
 void TAddSatelliteDialog::ShowHint() {

@@ -20,19 +20,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace kestrune {
 
@@ -66,6 +68,10 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool error) {
                                 ApplicationTitle, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, ApplicationTitle, text) == QMessageBox::Yes;
 }
 
 QString ChooseExistingFolder(QWidget* parent, const QString& start) {
@@ -103,6 +109,23 @@ QLabel* RightLabel(QWidget* parent, const QString& text, int right, int top) {
     return label;
 }
 
+// A spin edit that takes any number typed into it, as a person types it ("9" on the way to "99"
+// or "1" on the way to "12"), and moves a value outside its range to the nearer bound when the
+// focus leaves it.
+class TSpinEdit final : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString& input, int& position) const override {
+        const QValidator::State state = QSpinBox::validate(input, position);
+        if (state != QValidator::Invalid)
+            return state;
+        static const QRegularExpression digits("^[0-9]{1,9}$");
+        return digits.match(input).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+    }
+};
+
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int left, int top,
                     int width, int height) {
     auto* button = Place<QPushButton>(parent, name, left, top, width, height);
@@ -122,6 +145,8 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     : FServices(std::move(services)) {
     if (!FServices.ShowBox)
         FServices.ShowBox = ShowMessageBox;
+    if (!FServices.Ask)
+        FServices.Ask = AskYesNo;
     if (!FServices.ChooseFolder)
         FServices.ChooseFolder = ChooseExistingFolder;
     if (!FServices.ChooseSatellite)
@@ -135,7 +160,8 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     RegisterUiResources();
     setObjectName("FormMain");
     setWindowTitle("Kestrune");
-    setWindowIcon(QIcon(":/kestrune.png"));
+    // The application's icon: the window's, the tray's and the about box's copy.
+    QApplication::setWindowIcon(QIcon(":/kestrune.png"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -157,6 +183,8 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     ConnectHandlers();
 
     FAboutBox = new TAboutBoxQmr1(this);
+    FAboutBox->SetFileLocations(Q("Settings: " + environment.SettingsLocation +
+                                  "\nSchedule: " + Utf8FromPath(environment.SchedulePath)));
     FDownloadTimer.start(1000);
 }
 
@@ -229,6 +257,7 @@ void TFormMain::CreateSetupTab(QWidget* page) {
         Button(location, "BitBtnReadZenolithLocn", "From\nZenolith", 136, 16, 65, 45);
     FBitBtnReadZenolithLocn->setToolTip("Load location details from Zenolith");
 
+    FLabelPortState = Place<QLabel>(page, "LabelPortState", 224, 92, 81, 16);
     FButtonPortSetup = Button(page, "ButtonPortSetup", "Port setup", 224, 112, 81, 25);
     auto* rx2 = Place<QLabel>(page, "LabelRX2settings", 228, 140, 81, 73);
     rx2->setText("RX2 settings: 1200, 8, 1, None, None");
@@ -254,7 +283,8 @@ void TFormMain::CreatePassTab(QWidget* page) {
                           const QString& caption, const QString& unit, int unitLeft) {
         RightLabel(parent, caption, left - 4, top + 2);
         Label(parent, unit, unitLeft, top + 2);
-        auto* spinEdit = Place<QSpinBox>(parent, name, left, top, 41, 22);
+        auto* spinEdit = Place<TSpinEdit>(parent, name, left, top, 41, 22);
+        spinEdit->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         const TSpinRange range = PassSettingRange(edit);
         spinEdit->setRange(range.Min, range.Max);
         FSpinEdits[static_cast<int>(edit)] = spinEdit;
@@ -280,17 +310,27 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
     FStringGridSatList->setHorizontalHeaderLabels(
         {" Satellite name ", " Direction ", " Duration ", " Channel "});
     FStringGridSatList->verticalHeader()->hide();
+    FStringGridSatList->verticalHeader()->setMinimumSectionSize(15);
     FStringGridSatList->verticalHeader()->setDefaultSectionSize(15);
     FStringGridSatList->setItemDelegate(new TSatListDelegate(FStringGridSatList));
-    // Each column as wide as its heading, with the header's own margins.
-    const int margins = 2 * FStringGridSatList->style()->pixelMetric(QStyle::PM_HeaderMargin);
+    // Each column as wide as its heading + 5; the heading's blanks are its margins.
+    FStringGridSatList->horizontalHeader()->setMinimumSectionSize(1);
+    FStringGridSatList->horizontalHeader()->setStyleSheet("QHeaderView::section { padding: 0; }");
     for (int column = 0; column < 4; ++column) {
         const QString heading = FStringGridSatList->horizontalHeaderItem(column)->text();
         FStringGridSatList->setColumnWidth(
-            column, FStringGridSatList->fontMetrics().horizontalAdvance(heading) + 5 + margins);
+            column, FStringGridSatList->fontMetrics().horizontalAdvance(heading) + 5);
     }
-    // Adding and removing satellites: the grid's context menu and keys.
-    FStringGridSatList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Adding and removing satellites: the grid's context menu (on the row clicked) and keys.
+    FStringGridSatList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(FStringGridSatList, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        const QModelIndex index = FStringGridSatList->indexAt(at);
+        if (index.isValid())
+            FStringGridSatList->setCurrentCell(index.row(), index.column());
+        QMenu menu(this);
+        menu.addActions(FStringGridSatList->actions());
+        menu.exec(FStringGridSatList->viewport()->mapToGlobal(at));
+    });
     const auto action = [this](const QString& text, const QKeySequence& key,
                                const std::function<void()>& handler) {
         auto* added = new QAction(text, FStringGridSatList);
@@ -300,11 +340,7 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
         FStringGridSatList->addAction(added);
     };
     action("Add satellite...", QKeySequence(Qt::Key_Insert), [this] { AddSatelliteClick(); });
-    action("Remove", QKeySequence(Qt::Key_Delete), [this] {
-        FProgram->RemoveSatellite(FStringGridSatList->currentRow());
-        ShowControlValues();
-        ShowElementSetProblems();
-    });
+    action("Remove", QKeySequence(Qt::Key_Delete), [this] { RemoveSatelliteClick(); });
     FLabelSatWarning = Place<QLabel>(page, "LabelSatWarning", 0, 2, 347, 16);
     FLabelSatWarning->setStyleSheet("color: #c00000");
     FButton1 = Button(page, "Button1", "Restart", 240, 168, 73, 25);
@@ -314,6 +350,8 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
 
 void TFormMain::CreateTimerTab(QWidget* page) {
     Label(page, "Pass list", 8, 4);
+    FLabelPassWarning = Place<QLabel>(page, "LabelPassWarning", 60, 4, 171, 16);
+    FLabelPassWarning->setStyleSheet("color: #c00000");
     FListBoxSatelliteList = Place<QListWidget>(page, "ListBoxSatelliteList", 0, 20, 231, 157);
     FListBoxSatelliteList->setUniformItemSizes(true);
     FListBoxSatelliteList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -326,7 +364,7 @@ void TFormMain::CreateTimerTab(QWidget* page) {
     FChannelButtons = new QButtonGroup(group);
     const int itemHeight = (213 - 20) / ChannelItemCount;
     for (int i = 0; i < ChannelItemCount; ++i) {
-        auto* item = Place<QRadioButton>(group, "", 6, 18 + i * itemHeight, 72, itemHeight);
+        auto* item = Place<QRadioButton>(group, "", 4, 18 + i * itemHeight, 72, itemHeight);
         FChannelButtons->addButton(item, i);
     }
 
@@ -345,6 +383,10 @@ void TFormMain::CreateTimerTab(QWidget* page) {
     FButtonSkip->setToolTip("Skip the currently active pass");
     FStatusBar1 = Place<QStatusBar>(page, "StatusBar1", 0, 228, 347, 25);
     FStatusBar1->setSizeGripEnabled(false);
+    // Hidden while a pass text is shown, as every plain widget of a status bar is.
+    FLabelStatus = new QLabel(FStatusBar1);
+    FLabelStatus->setObjectName("LabelStatus");
+    FStatusBar1->addWidget(FLabelStatus, 1);
 }
 
 void TFormMain::ConnectHandlers() {
@@ -379,10 +421,13 @@ void TFormMain::ConnectHandlers() {
     edit(FEditHeight, &TControlValues::Height);
     for (TPassSetting which : SpinEditOrder) {
         QSpinBox* spin = FSpinEdits[static_cast<int>(which)];
-        connect(spin, &QSpinBox::textChanged, this, [this, which](const QString& text) {
-            if (!FShowingValues)
-                FProgram->SetPassSetting(which, text.toStdString());
-        });
+        // The editor's text, also while it is outside the range (the spin box tells only of
+        // values inside it).
+        connect(spin->findChild<QLineEdit*>(), &QLineEdit::textChanged, this,
+                [this, which](const QString& text) {
+                    if (!FShowingValues)
+                        FProgram->SetPassSetting(which, text.toStdString());
+                });
         connect(spin, &QSpinBox::editingFinished, this,
                 [this, which] { FProgram->ClampPassSetting(which); });
     }
@@ -437,6 +482,7 @@ void TFormMain::FormShow() {
     FLabelVersion->setText(Q("Program version: " + FVersionInfoReader.StringByIndex(3)));
     FLabelVersion->adjustSize();
     FProgram->Start();
+    ShowPortState();
 }
 
 void TFormMain::ButtonTleFolderClick() {
@@ -449,6 +495,17 @@ void TFormMain::ButtonTleFolderClick() {
 
 void TFormMain::ButtonPortSetupClick() {
     FProgram->SetUpPort(*FServices.ComSetup);
+    ShowPortState();
+    if (FProgram->PortWantedButClosed() &&
+        FServices.Ask(this, Q("The port " + FProgram->Port().Port() +
+                              " is closed, and the receiver needs it. Open it now?"))) {
+        FProgram->OpenPort();
+        ShowPortState();
+    }
+}
+
+void TFormMain::ShowPortState() {
+    FLabelPortState->setText(Q(FProgram->PortState()));
 }
 
 void TFormMain::AddSatelliteClick() {
@@ -459,15 +516,37 @@ void TFormMain::AddSatelliteClick() {
     FProgram->AddSatellite(name.toStdString());
     ShowControlValues();
     ShowElementSetProblems();
+    ShowMessage(name.toStdString() + " is on the list: click Restart to predict its passes.");
+}
+
+void TFormMain::RemoveSatelliteClick() {
+    const int row = FStringGridSatList->currentRow();
+    const QTableWidgetItem* name = FStringGridSatList->item(row, 0);
+    if (name == nullptr ||
+        !FServices.Ask(this, "Remove " + name->text() + " from the satellite list?"))
+        return;
+    FProgram->RemoveSatellite(row);
+    ShowControlValues();
+    ShowElementSetProblems();
 }
 
 void TFormMain::ShowElementSetProblems() {
     QStringList problems;
     for (const std::string& problem : FProgram->ElementSetProblems())
         problems << Q(problem);
-    FLabelSatWarning->setToolTip(problems.join('\n'));
-    FLabelSatWarning->setText(FLabelSatWarning->fontMetrics().elidedText(
-        problems.join("; "), Qt::ElideRight, FLabelSatWarning->width()));
+    for (QLabel* label : {FLabelSatWarning, FLabelPassWarning}) {
+        label->setToolTip(problems.join('\n'));
+        label->setText(
+            label->fontMetrics().elidedText(problems.join("; "), Qt::ElideRight, label->width()));
+    }
+}
+
+void TFormMain::StatusChanged(const TStationStatus&) {
+    const QString line = Q(FProgram->StatusLine());
+    FLabelStatus->setText(
+        FLabelStatus->fontMetrics().elidedText(line, Qt::ElideRight, FStatusBar1->width() - 8));
+    FLabelStatus->setToolTip(line);
+    ShowPortState();
 }
 
 void TFormMain::PassListBuilt(const std::vector<TPassLine>&) {
@@ -625,7 +704,14 @@ void TFormMain::ChannelSelectorChanged() {
 }
 
 void TFormMain::SetTrackingText(const std::string& text) {
-    FEditDDEstring->setText(Q(text));
+    // The whole line stays readable: a desktop font too wide for the edit is made smaller for it.
+    const QString line = Q(text);
+    const int room = FEditDDEstring->width() - 12; // the frame and the text margins
+    QFont font = LayoutFont();
+    while (QFontMetrics(font).horizontalAdvance(line) > room && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    FEditDDEstring->setFont(font);
+    FEditDDEstring->setText(line);
     FEditDDEstring->setCursorPosition(0); // show the frequency, not the end
 }
 
@@ -653,6 +739,39 @@ int TFormMain::WindowState() const {
     if (isMinimized())
         return 1;
     return isMaximized() ? 2 : 0;
+}
+
+int TFormMain::Width() const {
+    const QMargins margins = FrameMargins();
+    return width() + margins.left() + margins.right();
+}
+
+int TFormMain::Height() const {
+    const QMargins margins = FrameMargins();
+    return height() + margins.top() + margins.bottom();
+}
+
+void TFormMain::RememberFrame(int extraWidth, int extraHeight) {
+    // Borders of equal width left, right and below, the title bar above.
+    if (extraWidth < 0 || extraHeight < 0 || extraWidth > 200 || extraHeight > 200)
+        return;
+    const int border = extraWidth / 2;
+    FStoredFrame = QMargins(border, std::max(0, extraHeight - border), extraWidth - border,
+                            std::min(border, extraHeight));
+}
+
+QMargins TFormMain::FrameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    if (frame == client)
+        return FStoredFrame;
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
+}
+
+void TFormMain::PlaceFrameAt(int left, int top) {
+    const QMargins margins = FrameMargins();
+    setGeometry(left + margins.left(), top + margins.top(), width(), height());
 }
 
 std::vector<TScreenArea> TFormMain::WorkAreas() const {

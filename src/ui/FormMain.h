@@ -7,6 +7,7 @@
 #include "platform/linux/VersionInfoReader.h"
 
 #include <QFont>
+#include <QMargins>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -47,6 +48,9 @@ struct TFormMainServices {
     // "Add satellite...": a name of the folder's element sets, or an empty text for none.
     std::function<QString(QWidget* parent, const TElementSetIndex& sets, TDateTime now)>
         ChooseSatellite;
+    // A yes-or-no question the user asked for (removing a satellite, opening the port): true
+    // for yes.
+    std::function<bool(QWidget* parent, const QString& text)> Ask;
     // The port setup dialog; null for the window's own.
     IComSetupView* ComSetup = nullptr;
     // The user's locale at the moment of drawing; the system's by default.
@@ -98,8 +102,11 @@ public:
     void ElementSetsRefreshed(TDateTime at, const std::string& text) override;
     void ShowControlValues() override;
     // The satellites of the list without an element set or with an old one, in a line above
-    // the grid, after every build.
+    // the grid and above the pass list, after every build.
     void PassListBuilt(const std::vector<TPassLine>& passes) override;
+    // What the station and the receiver really do, in the status bar whenever the pass texts
+    // leave it free; the port's state on the setup tab.
+    void StatusChanged(const TStationStatus& status) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -119,20 +126,30 @@ private:
     void ShowPassList();
     void AddSatelliteClick();
     void ShowElementSetProblems();
+    void ShowPortState();
+    void RemoveSatelliteClick();
     void ReadGridRows();
 
     // IFormPlacement
     int WindowState() const override;
-    int Left() const override { return frameGeometry().left(); }
-    int Top() const override { return frameGeometry().top(); }
-    int Width() const override { return frameGeometry().width(); }
-    int Height() const override { return frameGeometry().height(); }
+    // The frame's corner and size are worked out from the client's and the frame's margins, and
+    // the client is placed by them, so that what is stored is what is restored, whether or not
+    // the window manager honours a frame position asked for before the window is shown.
+    int Left() const override { return geometry().left() - FrameMargins().left(); }
+    int Top() const override { return geometry().top() - FrameMargins().top(); }
+    int Width() const override;
+    int Height() const override;
     int ClientWidth() const override { return width(); }
     int ClientHeight() const override { return height(); }
-    void SetLeft(int left) override { move(left, pos().y()); }
-    void SetTop(int top) override { move(pos().x(), top); }
+    void RememberFrame(int extraWidth, int extraHeight) override;
+    void SetLeft(int left) override { PlaceFrameAt(left, Top()); }
+    void SetTop(int top) override { PlaceFrameAt(Left(), top); }
+    // The frame's margins as the window system reports them, else as last stored.
+    QMargins FrameMargins() const;
+    void PlaceFrameAt(int left, int top);
     std::vector<TScreenArea> WorkAreas() const override;
 
+    QMargins FStoredFrame;
     TFormMainServices FServices;
     std::unique_ptr<IComSetupView> FOwnComSetup;
     QTimer FTimer;
@@ -171,6 +188,9 @@ private:
     QTableWidget* FStringGridSatList = nullptr;
     QPushButton* FButton1 = nullptr;
     QLabel* FLabelSatWarning = nullptr;
+    QLabel* FLabelPassWarning = nullptr;
+    QLabel* FLabelPortState = nullptr;
+    QLabel* FLabelStatus = nullptr;
 
     QListWidget* FListBoxSatelliteList = nullptr;
     TPassListDelegate* FPassListDelegate = nullptr;

@@ -17,6 +17,7 @@ public:
     int Height() const override { return HeightPx; }
     int ClientWidth() const override { return WidthPx - 8; }
     int ClientHeight() const override { return HeightPx - 30; }
+    void RememberFrame(int, int) override {}
     void SetLeft(int left) override { LeftPx = left; }
     void SetTop(int top) override { TopPx = top; }
     std::vector<TScreenArea> WorkAreas() const override { return Areas; }

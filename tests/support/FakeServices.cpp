@@ -26,7 +26,8 @@ TProgramEnvironment TFakeServices::Environment() {
             Downloads,
             [this] { return WrapFake(Component); },
             "/opt/kestrune/QmrSatLib.so",
-            Dir.Path() / "Schedule.txt"};
+            Dir.Path() / "Schedule.txt",
+            "HKEY_CURRENT_USER\\Software\\Quillmere\\Kestrune"};
 }
 
 void TFakeServices::Store(const char* name, int value) {

@@ -7,9 +7,11 @@
 #include "serial/ComPort.h"
 #include "support/FakeServices.h"
 #include "support/PassTexts.h"
+#include "ui/AboutBox.h"
 #include "ui/Led.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -23,6 +25,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace kestrune {
@@ -43,13 +46,18 @@ protected:
     QString ChosenFolder;
     QString ChosenSatellite;
     std::vector<std::string> Offered;
-    std::vector<std::string> Messages, Errors;
+    std::vector<std::string> Messages, Errors, Questions;
+    bool Answer = true;
 
     std::unique_ptr<TFormMain> Open() {
         const TProgramEnvironment environment = Environment();
         TFormMainServices services;
         services.ShowBox = [this](QWidget*, const QString& text, bool error) {
             (error ? Errors : Messages).push_back(text.toStdString());
+        };
+        services.Ask = [this](QWidget*, const QString& text) {
+            Questions.push_back(text.toStdString());
+            return Answer;
         };
         services.ChooseFolder = [this](QWidget*, const QString&) { return ChosenFolder; };
         services.ComSetup = &Setup;
@@ -99,6 +107,11 @@ TEST_F(FormMainTest, FirstStartShowsTheDefaultsAndAsksForThePort) {
     EXPECT_EQ(Find<QLabel>(*form, "LabelVersion")->toolTip(), "DLL version: 9.8.7");
     EXPECT_EQ(form->Title(), "Kestrune");
     EXPECT_TRUE(Errors.empty());
+    // The about box says where the files are, beside the application's icon.
+    EXPECT_EQ(form->AboutBox().findChild<QLabel*>("FileLocations")->text().toStdString(),
+              "Settings: HKEY_CURRENT_USER\\Software\\Quillmere\\Kestrune\nSchedule: " +
+                  (Dir.Path() / "Schedule.txt").string());
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
 
     // Closing writes every setting.
     form.reset();
@@ -123,6 +136,34 @@ TEST_F(FormMainTest, StoredValuesOutsideTheSpinRangesAreClampedAndStored) {
     form.reset();
     EXPECT_EQ(StoredInteger("DaysLookAhead"), 28);
     EXPECT_EQ(StoredInteger("PrePassGap"), 2);
+}
+
+// Typed numbers are taken as they are typed and moved to the nearer bound when the focus leaves.
+TEST_F(FormMainTest, SpinEditsTakeTypedTextAndClampItWhenTheFocusLeaves) {
+    auto form = Open();
+    const auto type = [&](const char* name, const char* text) {
+        auto* spin = Find<QSpinBox>(*form, name);
+        auto* edit = spin->findChild<QLineEdit*>();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        return spin;
+    };
+    const auto leave = [](QSpinBox* spin) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(spin, &out);
+        return spin->value();
+    };
+    QSpinBox* pre = type("SpinEditPrePassGap", "99");
+    EXPECT_EQ(form->Program().PassSetting(TPassSetting::PrePassGap), 99);
+    EXPECT_EQ(leave(pre), 15);
+    EXPECT_EQ(leave(type("SpinEditPostPassGap", "1")), 2);
+    EXPECT_EQ(leave(type("SpinEditDaysLookahead", "40")), 28);
+    EXPECT_EQ(leave(type("SpinEditMinElevation", "7")), 7);
+    form.reset();
+    EXPECT_EQ(StoredInteger("PrePassGap"), 15);
+    EXPECT_EQ(StoredInteger("PostPassGap"), 2);
+    EXPECT_EQ(StoredInteger("DaysLookAhead"), 28);
+    EXPECT_EQ(StoredInteger("MinElevation"), 7);
 }
 
 TEST_F(FormMainTest, LocationRestartFallsBackForTextsThatAreNoNumbers) {
@@ -183,6 +224,29 @@ TEST_F(FormMainTest, PortSetupWithThePortClosedStoresAndKeepsItClosed) {
     EXPECT_EQ(Registry.OpenKey(TRootKey::CurrentUser,
                                "Software\\Quillmere\\Kestrune\\ComPortControl", KeyRead, key),
               ErrorSuccess);
+    // The setup tab and the status say what really happens: no port, no receiver driven.
+    auto* portState = Find<QLabel>(*form, "LabelPortState");
+    auto* status = Find<QLabel>(*form, "LabelStatus");
+    EXPECT_TRUE(Questions.empty());
+    EXPECT_EQ(portState->text(), "port not used");
+    form->Program().Tick();
+    EXPECT_TRUE(status->toolTip().endsWith("| DDE: the tracking string only, no receiver driven"))
+        << status->toolTip().toStdString();
+
+    // A serial receiver wants the port: after Port setup the window offers to open it.
+    form->Program().SetReceiverType(RxRx2);
+    Answer = false;
+    Find<QPushButton>(*form, "ButtonPortSetup")->click();
+    EXPECT_EQ(Questions,
+              std::vector<std::string>{
+                  "The port loop:// is closed, and the receiver needs it. Open it now?"});
+    EXPECT_EQ(portState->text(), "loop:// closed");
+    Answer = true;
+    Find<QPushButton>(*form, "ButtonPortSetup")->click();
+    EXPECT_TRUE(form->Program().Port().Connected());
+    EXPECT_EQ(portState->text(), "loop:// open");
+    form->Program().Tick();
+    EXPECT_TRUE(status->toolTip().endsWith("| RX2: scanning")) << status->toolTip().toStdString();
 }
 
 TEST_F(FormMainTest, RigctlTunesTheSdrProgramAndOpensNoPort) {
@@ -242,6 +306,26 @@ TEST_F(FormMainTest, AStoredPositionOffEveryScreenIsBroughtBack) {
     auto form = Open();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(form->frameGeometry())) << form->frameGeometry().x();
+}
+
+// The frame's corner is stored and the same corner restored: start after start, the window
+// stays where it was, frame and all.
+TEST_F(FormMainTest, ThePlacementComesBackAsItWasStored) {
+    const std::pair<const char*, int> stored[] = {
+        {"FormLeft", 300},   {"FormTop", 200},         {"FormWidth", 366},
+        {"FormHeight", 375}, {"FormClientWidth", 364}, {"FormClientHeight", 354}};
+    for (const auto& [name, value] : stored)
+        Store(name, value);
+    for (int start = 0; start < 2; ++start) {
+        auto form = Open();
+        EXPECT_EQ(form->frameGeometry().topLeft(), QPoint(300, 200));
+        const QSize frame = form->frameGeometry().size();
+        form.reset();
+        EXPECT_EQ(StoredInteger("FormLeft"), 300);
+        EXPECT_EQ(StoredInteger("FormTop"), 200);
+        EXPECT_EQ(StoredInteger("FormWidth"), frame.width());
+        EXPECT_EQ(StoredInteger("FormHeight"), frame.height());
+    }
 }
 
 TEST_F(FormMainTest, ALineSelectedInThePassListReachesTheSequencer) {
@@ -324,14 +408,23 @@ TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
     for (int column = 0; column < 4; ++column)
         added << grid->item(3, column)->text();
     EXPECT_EQ(added, QStringList({"METEOR-M2 3", "B", "330", "5"}));
+    EXPECT_EQ(Messages.back(), "METEOR-M2 3 is on the list: click Restart to predict its passes.");
+    // Removing asks first.
     grid->setCurrentCell(0, 1);
+    Answer = false;
+    trigger("Remove");
+    EXPECT_EQ(Questions, std::vector<std::string>{"Remove NOAA 19 from the satellite list?"});
+    ASSERT_EQ(grid->rowCount(), 4);
+    Answer = true;
     trigger("Remove");
     ASSERT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(grid->item(0, 0)->text(), "NOAA 18");
-    // The test data are years older than the clock: the line above the grid says so.
-    EXPECT_TRUE(Find<QLabel>(*form, "LabelSatWarning")
-                    ->toolTip()
-                    .contains("the element set of METEOR-M2 3 is "));
+    // The test data are years older than the clock: the lines above the grid and above the pass
+    // list say so.
+    for (const char* name : {"LabelSatWarning", "LabelPassWarning"})
+        EXPECT_TRUE(
+            Find<QLabel>(*form, name)->toolTip().contains("the element set of METEOR-M2 3 is "))
+            << name;
     form.reset();
     EXPECT_EQ(StoredString("SatList"), R"("NOAA_18,N,720","NOAA_15,S,720","METEOR-M2_3,B,330")");
     EXPECT_EQ(StoredString("SatChannels"), R"("METEOR-M2_3,5")");
@@ -369,6 +462,7 @@ TEST_F(FormMainTest, APassShowsInTheWindowsControls) {
         if (second == 22) {
             EXPECT_EQ(status->currentMessage(), "  Receiving NOAA 19 northbound,  4s left");
             EXPECT_EQ(dde->text(), "UP0 DN137100000 UMFM-W DMFM-W AZ000 EL000 SNNOAA 19");
+            EXPECT_LE(QFontMetrics(dde->font()).horizontalAdvance(dde->text()), dde->width() - 12);
             EXPECT_EQ(Tracking.Texts.back(), dde->text().toStdString());
             EXPECT_EQ(led->Colour(), ClLime);
             EXPECT_TRUE(skip->isEnabled());

@@ -3,6 +3,7 @@
 
 #include "core/SatelliteList.h"
 #include "settings/MemoryRegistry.h"
+#include "ui/AddSatelliteDialog.h"
 #include "ui/ComSetupDialog.h"
 #include "ui/ListDelegates.h"
 
@@ -83,6 +84,22 @@ TEST(PassListDrawing, OddRowsInTheAlternateColourAndTheLocalesSeparatorsOfTheMom
     list.setCurrentRow(1);
     EXPECT_EQ(background(1), list.palette().color(QPalette::Highlight).rgb() & 0xFFFFFF);
     EXPECT_EQ(background(3), 0xEFEFEFu);
+}
+
+// Typing narrows the names; the first one left is what Enter adds, unless the user picked one.
+TEST(AddSatelliteDialog, TheNameLeftByTheFilterIsTheOneChosen) {
+    TElementSetIndex sets(
+        {{"NOAA 18", 28654, 45000}, {"METEOR-M2 3", 57166, 45000}, {"METEOR-M2 4", 59051, 45000}});
+    TAddSatelliteDialog dialog(sets, 45001, nullptr);
+    auto* filter = dialog.findChild<QLineEdit*>("EditFilter");
+    auto* names = dialog.findChild<QListWidget*>("ListBoxNames");
+    filter->setText("meteor");
+    EXPECT_EQ(dialog.ChosenName(), "METEOR-M2 3");
+    names->setCurrentItem(names->findItems("METEOR-M2 4", Qt::MatchStartsWith).front());
+    filter->setText("meteor-m2 ");
+    EXPECT_EQ(dialog.ChosenName(), "METEOR-M2 4");
+    filter->setText("goes");
+    EXPECT_EQ(dialog.ChosenName(), "");
 }
 
 TEST(PortSetupDialog, ShowsTheSixListsWithTheirSelections) {

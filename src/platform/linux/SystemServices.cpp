@@ -1,5 +1,6 @@
 #include "platform/SystemServices.h"
 
+#include "core/Text.h"
 #include "platform/linux/CurlDownloader.h"
 #include "platform/linux/Executable.h"
 #include "platform/linux/ModuleLoader.h"
@@ -86,7 +87,8 @@ TProgramEnvironment TSystemServices::Environment(const TSettingsContext& setting
             F->Downloads,
             [module] { return ConnectSatellites(module); },
             module,
-            ScheduleFilePath()};
+            ScheduleFilePath(),
+            Utf8FromPath(F->Registry.HivePath())};
 }
 
 } // namespace kestrune
