@@ -91,8 +91,15 @@ int Run(const TPredictOptions& options) {
     auto satellites = ConnectSatellites(SatellitesModulePath());
     satellites->SetDataPath(Utf8FromPath(std::filesystem::absolute(PathFromUtf8(options.TleDir))) +
                             "/");
-    if (!satellites->GetDataValid())
-        throw std::runtime_error("no valid element sets in " + options.TleDir);
+    const std::vector<std::string> fileProblems = satellites->FileProblems();
+    if (!satellites->GetDataValid()) {
+        std::string reasons;
+        for (const std::string& problem : fileProblems)
+            reasons += "\n  " + problem;
+        throw std::runtime_error("no valid element sets in " + options.TleDir + reasons);
+    }
+    for (const std::string& problem : fileProblems)
+        std::cerr << "kestrune-predict: warning: element file " << problem << '\n';
 
     // Numbers on the command line take a point, whatever the user's locale.
     const TLocaleInfo locale;

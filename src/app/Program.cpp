@@ -550,7 +550,13 @@ std::vector<std::string> TProgram::ElementSetProblems() const {
         if (row.Direction == "N" || row.Direction == "S" || row.Direction == "B")
             names.push_back(row.Name);
     }
-    return CheckElementSets(ElementSets(), names, FControls.DataPath, FEnvironment.Clock.UtcNow());
+    std::vector<std::string> problems =
+        CheckElementSets(ElementSets(), names, FControls.DataPath, FEnvironment.Clock.UtcNow());
+    Guarded([&] {
+        for (const std::string& file : FSatellites->FileProblems())
+            problems.push_back("element file " + FControls.DataPath + file);
+    });
+    return problems;
 }
 
 void TProgram::AddSatellite(const std::string& name) {

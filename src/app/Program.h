@@ -236,7 +236,8 @@ public:
     // connected or fails.
     TElementSetIndex ElementSets() const;
     // What the operator should hear about the element sets of the list's satellites: names that
-    // no set of the folder carries and sets older than two weeks, at the program's time now.
+    // no set of the folder carries and sets older than two weeks, at the program's time now; and
+    // the files of the folder that were not read whole, and why.
     std::vector<std::string> ElementSetProblems() const;
     // The program's clock (the demonstration's when it runs one).
     const IClock& Clock() const { return FEnvironment.Clock; }

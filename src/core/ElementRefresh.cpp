@@ -187,6 +187,10 @@ std::string TElementRefresh::KeepLostSets(const std::string& url,
     std::ifstream in(target, std::ios::binary);
     const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::map<std::string, TElementSetLines> fresh = ElementSetsByNumber(text);
+    // Sets are kept only from and into two- and three-line files: lines appended to an OMM
+    // file would break it.
+    if (fresh.empty())
+        return {};
     std::string kept, names;
     std::size_t count = 0;
     for (const auto& [number, set] : ElementSetsByNumber(old)) {

@@ -1,5 +1,6 @@
 #include "core/Satellites.h"
 
+#include "core/CommaText.h"
 #include "core/Text.h"
 
 #include <cstdio>
@@ -109,6 +110,12 @@ std::string TSatellites::CheckElementText(const std::string& text) {
     std::string problem;
     Check(FSatellites->CheckElementText(text, problem), "CheckElementText");
     return problem;
+}
+
+std::vector<std::string> TSatellites::FileProblems() {
+    std::string problems;
+    Check(FSatellites->GetFileProblems(problems), "GetFileProblems");
+    return ReadCommaText(problems);
 }
 
 } // namespace kestrune

@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -61,6 +62,9 @@ public:
     // What keeps an element file's text from being read whole ("line 7: ..."); empty when every
     // line belongs to a valid set.
     virtual HResult CheckElementText(const std::string& text, std::string& problem) = 0;
+    // One line for each file of the data folder that was not read whole, and why, as comma
+    // text: "weather.json (OMM JSON) not read: line 3: ..." (empty when every file was).
+    virtual HResult GetFileProblems(std::string& problems) = 0;
     // Ends the object; the module that made it must still be loaded.
     virtual void Release() = 0;
 
@@ -97,6 +101,7 @@ public:
                               std::int32_t days, double minElevationDeg);
     TElementSetIndex ElementSets();
     std::string CheckElementText(const std::string& text);
+    std::vector<std::string> FileProblems();
 
 private:
     ISatellites* FSatellites;

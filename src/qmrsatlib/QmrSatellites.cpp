@@ -3,6 +3,7 @@
 #include "core/CommaText.h"
 #include "core/DateTime.h"
 #include "core/Text.h"
+#include "qmrsatlib/ElementFile.h"
 #include "qmrsatlib/Observer.h"
 #include "qmrsatlib/PassFinder.h"
 
@@ -143,6 +144,15 @@ HResult TQmrSatellites::GetElementSets(std::string& sets) {
 HResult TQmrSatellites::CheckElementText(const std::string& text, std::string& problem) {
     return Guarded([&] {
         problem = ElementFileProblem(text);
+        return SOk;
+    });
+}
+
+HResult TQmrSatellites::GetFileProblems(std::string& problems) {
+    return Guarded([&] {
+        Refresh();
+        problems = FCatalog.FileProblems().empty() ? std::string()
+                                                   : WriteCommaText(FCatalog.FileProblems());
         return SOk;
     });
 }

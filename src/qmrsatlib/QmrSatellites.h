@@ -38,6 +38,7 @@ public:
                           std::int32_t days, double minElevationDeg, std::string& passes) override;
     HResult GetElementSets(std::string& sets) override;
     HResult CheckElementText(const std::string& text, std::string& problem) override;
+    HResult GetFileProblems(std::string& problems) override;
     void Release() override;
 
 private:

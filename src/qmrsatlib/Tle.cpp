@@ -65,6 +65,22 @@ std::optional<int> ParseWhole(std::string_view field) {
     return value;
 }
 
+// The five columns of a catalog number: digits, or the Alpha-5 form of the numbers from 100000
+// on: a letter for the ten-thousands (A 10, B 11, ... Z 33, without I and O) and four digits
+// ("A0001" is 100001).
+std::optional<int> ParseCatalogNumber(std::string_view field) {
+    const char first = field.empty() ? '\0' : field.front();
+    if (first < 'A' || first > 'Z')
+        return ParseWhole(field);
+    if (first == 'I' || first == 'O' || field.size() != 5 || field[1] == ' ')
+        return std::nullopt;
+    const auto rest = ParseWhole(field.substr(1));
+    if (!rest)
+        return std::nullopt;
+    const int letter = 10 + (first - 'A') - (first > 'I' ? 1 : 0) - (first > 'O' ? 1 : 0);
+    return letter * 10000 + *rest;
+}
+
 // Digits after an assumed leading decimal point ("0012345" is 0.0012345).
 std::optional<double> ParseAssumedFraction(std::string_view field) {
     double value = 0.0;
@@ -130,8 +146,8 @@ std::optional<TElementSet> ParseElementLines(std::string_view line1, std::string
     if (line1.size() != TleLineLength || line2.size() != TleLineLength ||
         !StartsWithLineNumber(line1, '1') || !StartsWithLineNumber(line2, '2'))
         return std::nullopt;
-    const auto catalog1 = ParseWhole(Columns(line1, 3, 7));
-    const auto catalog2 = ParseWhole(Columns(line2, 3, 7));
+    const auto catalog1 = ParseCatalogNumber(Columns(line1, 3, 7));
+    const auto catalog2 = ParseCatalogNumber(Columns(line2, 3, 7));
     if (!catalog1 || catalog1 != catalog2)
         return std::nullopt;
 
@@ -170,7 +186,10 @@ std::optional<TElementSet> ParseElementLines(std::string_view line1, std::string
     return set;
 }
 
-std::vector<TElementSet> ReadElementSets(std::string_view text) {
+namespace {
+
+// Reads the sets of a text and, when asked, the first line that belongs to none and why.
+std::vector<TElementSet> ScanElementLines(std::string_view text, std::string* stray) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         const auto end = text.find('\n');
@@ -183,33 +202,70 @@ std::vector<TElementSet> ReadElementSets(std::string_view text) {
         text.remove_prefix(end + 1);
     }
 
+    const auto strayLine = [&](std::size_t index, const std::string& why) {
+        if (stray && stray->empty())
+            *stray = "line " + std::to_string(index + 1) + ": " + why;
+    };
     std::vector<TElementSet> sets;
     std::string_view nameLine;
+    std::size_t nameIndex = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
+        const bool named = !Trim(nameLine).empty();
         if (StartsWithLineNumber(line, '1') && i + 1 < lines.size() &&
             StartsWithLineNumber(lines[i + 1], '2')) {
             const std::string_view line2 = lines[i + 1];
-            if (HasValidChecksum(line) && HasValidChecksum(line2)) {
-                if (auto set = ParseElementLines(line, line2)) {
-                    set->Name = CleanSatelliteName(nameLine);
-                    sets.push_back(std::move(*set));
-                }
+            std::optional<TElementSet> set;
+            if (line.size() != TleLineLength || line2.size() != TleLineLength)
+                strayLine(
+                    line.size() != TleLineLength ? i : i + 1,
+                    "an element line of " +
+                        std::to_string(line.size() != TleLineLength ? line.size() : line2.size()) +
+                        " characters, not 69");
+            else if (!HasValidChecksum(line) || !HasValidChecksum(line2))
+                strayLine(HasValidChecksum(line) ? i + 1 : i, "its checksum is wrong");
+            else if (!(set = ParseElementLines(line, line2)))
+                strayLine(i, "a field of the set is malformed or out of range");
+            if (set) {
+                set->Name = CleanSatelliteName(nameLine);
+                sets.push_back(std::move(*set));
+            } else if (named) {
+                strayLine(nameIndex, "the name of a set that is not valid");
             }
             nameLine = {};
             ++i;
-        } else if (StartsWithLineNumber(line, '1') || StartsWithLineNumber(line, '2')) {
+            continue;
+        }
+        if (named)
+            strayLine(nameIndex, "no element set follows this line");
+        if (StartsWithLineNumber(line, '1') || StartsWithLineNumber(line, '2')) {
             // A stray or broken element line is never anyone's name.
+            strayLine(i, std::string("line ") + line[0] + " of a set without its line " +
+                             (line[0] == '1' ? "2" : "1"));
             nameLine = {};
         } else {
             nameLine = line;
+            nameIndex = i;
         }
     }
+    if (!Trim(nameLine).empty())
+        strayLine(nameIndex, "no element set follows this line");
     return sets;
 }
 
-std::string ElementFileProblem(std::string_view text) {
-    const std::vector<TElementSet> sets = ReadElementSets(text);
+} // namespace
+
+std::vector<TElementSet> ReadElementSets(std::string_view text) {
+    return ScanElementLines(text, nullptr);
+}
+
+std::string FirstStrayLine(std::string_view text) {
+    std::string stray;
+    ScanElementLines(text, &stray);
+    return stray;
+}
+
+std::string ElementLinesProblem(std::string_view text, const std::vector<TElementSet>& sets) {
     if (sets.empty())
         return "no element sets in it";
     std::size_t lines = 0;

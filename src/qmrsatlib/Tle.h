@@ -26,15 +26,19 @@ constexpr std::size_t TleLineLength = 69;
 bool HasValidChecksum(std::string_view line);
 
 // The fields of lines 1 and 2 (each exactly 69 characters, checksums not looked at); nothing when
-// a field is malformed, out of range, or the two lines name different satellites.
+// a field is malformed, out of range, or the two lines name different satellites. Catalog
+// numbers from 100000 on are read in the Alpha-5 form ("A0001").
 std::optional<TElementSet> ParseElementLines(std::string_view line1, std::string_view line2);
 
 // Every set in a file's text whose lines are complete, well formed and pass their checksums;
 // anything else is skipped. Lines end in LF or CR LF.
 std::vector<TElementSet> ReadElementSets(std::string_view text);
-// Why a text is not a whole file of element sets; empty when it is one: at least one set, and
-// every line that is not blank part of a complete, valid set (a file cut short, or one with a
-// damaged line, is not).
-std::string ElementFileProblem(std::string_view text);
+// The first line that is part of no valid set and why: "line 7: its checksum is wrong"; empty
+// when every line that is not blank belongs to a set.
+std::string FirstStrayLine(std::string_view text);
+// Why a text of two- or three-line sets, whose sets are `sets`, is not a whole file of them;
+// empty when it is one: at least one set, and every line that is not blank part of a complete,
+// valid set.
+std::string ElementLinesProblem(std::string_view text, const std::vector<TElementSet>& sets);
 
 } // namespace kestrune

@@ -26,6 +26,18 @@ bool ReadSmallFile(const std::filesystem::path& path, std::uintmax_t maxBytes, s
     return !in.bad();
 }
 
+// Whether a line of the text begins as line 1 or 2 of a set does.
+bool HasElementLines(std::string_view text) {
+    for (std::size_t begin = 0; begin < text.size();) {
+        const std::size_t end = std::min(text.find('\n', begin), text.size());
+        const std::string_view line = text.substr(begin, end - begin);
+        if (line.size() >= 2 && (line[0] == '1' || line[0] == '2') && line[1] == ' ')
+            return true;
+        begin = end + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 void TTleCatalog::Add(TElementSet set) {
@@ -45,18 +57,54 @@ void TTleCatalog::Add(TElementSet set) {
 }
 
 void TTleCatalog::AddText(std::string_view text) {
-    for (auto& set : ReadElementSets(text))
+    for (auto& set : ReadElementFile(text).Sets)
+        Add(std::move(set));
+}
+
+void TTleCatalog::AddFile(const std::string& fileName, std::string_view text) {
+    TElementFile file = ReadElementFile(text);
+    const std::string form = file.Format == TElementFormat::Lines
+                                 ? std::string()
+                                 : std::string(" (") + ElementFormatName(file.Format) + ")";
+    if (file.Sets.empty()) {
+        // Text without a line of a set (notes, a README) is no element file: nothing to say.
+        if (file.Format != TElementFormat::Lines || HasElementLines(text))
+            FFileProblems.push_back(
+                fileName + form +
+                " not read: " + (file.Problem.empty() ? "no element sets in it" : file.Problem));
+    } else if (!file.Problem.empty()) {
+        FFileProblems.push_back(fileName + form + ": " + std::to_string(file.Sets.size()) +
+                                (file.Sets.size() == 1 ? " set" : " sets") + " read, but " +
+                                file.Problem);
+    }
+    for (auto& set : file.Sets)
         Add(std::move(set));
 }
 
 bool TTleCatalog::AddFolder(const std::filesystem::path& folder) {
     std::string bytes;
-    return ForEachRegularFile(folder, [&](const std::filesystem::directory_entry& entry) {
-        // Binary files (NUL bytes) are no element files.
-        if (ReadSmallFile(entry.path(), MaxFileBytes, bytes) &&
-            bytes.find('\0') == std::string::npos)
-            AddText(bytes);
-    });
+    const bool listed =
+        ForEachRegularFile(folder, [&](const std::filesystem::directory_entry& entry) {
+            const std::string name = Utf8FromPath(entry.path().filename());
+            const bool hidden = !name.empty() && name.front() == '.';
+            // Binary files (NUL bytes) are no element files.
+            if (!ReadSmallFile(entry.path(), MaxFileBytes, bytes)) {
+                if (!hidden)
+                    FFileProblems.push_back(name +
+                                            " not read: it cannot be read or is larger than " +
+                                            std::to_string(MaxFileBytes / (1024 * 1024)) + " MiB");
+            } else if (bytes.find('\0') != std::string::npos) {
+                if (!hidden)
+                    FFileProblems.push_back(name + " not read: it holds NUL bytes (no text)");
+            } else if (hidden) {
+                AddText(bytes);
+            } else {
+                AddFile(name, bytes);
+            }
+        });
+    // In the order of the files' names, whatever order the folder lists them in.
+    std::sort(FFileProblems.begin(), FFileProblems.end());
+    return listed;
 }
 
 const TElementSet* TTleCatalog::Find(std::string_view name) const {

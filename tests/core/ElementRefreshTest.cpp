@@ -168,6 +168,16 @@ TEST_F(ElementRefreshTest, ADownloadThatLosesSatellitesKeepsTheirOldSetsAndSaysW
                        "are kept (a download cut short, or satellites the source no longer "
                        "lists: take them out of the file by hand if so)"});
     EXPECT_EQ(Refreshed.size(), 1u) << "NOAA 15's set is fresh";
+
+    // An OMM download in the place of line sets replaces them whole: lines appended to it would
+    // break it.
+    Warnings.clear();
+    const std::string omm = "[{\"OBJECT_NAME\":\"NOAA 15\",\"NORAD_CAT_ID\":25338}]";
+    Downloader.Served[WeatherUrl] = {omm, "", 1};
+    Clock.AdvanceSeconds(13 * 3600);
+    refresh.Service();
+    EXPECT_EQ(File("weather.txt"), omm);
+    EXPECT_EQ(Warnings, TStrings{});
 }
 
 } // namespace

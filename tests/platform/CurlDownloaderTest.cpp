@@ -4,7 +4,7 @@
 #include "platform/linux/CurlDownloader.h"
 
 #include "platform/LoopbackServer.h"
-#include "qmrsatlib/Tle.h"
+#include "qmrsatlib/ElementFile.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
 

@@ -37,6 +37,10 @@ public:
         problem.clear();
         return SOk;
     }
+    HResult GetFileProblems(std::string& problems) override {
+        problems.clear();
+        return SOk;
+    }
     void Release() override { delete this; }
 };
 

@@ -252,6 +252,61 @@ TEST_F(QmrSatellitesTest, ElementSetsAndFilesAreJudgedThroughTheInterface) {
     EXPECT_NE(problem, "");
 }
 
+std::string OmmFile(const std::string& name) {
+    return test::ReadFileBytes(std::string(KESTRUNE_TEST_DATA) + "/omm/" + name);
+}
+
+// One set as three-line and two-line text and as OMM CSV, JSON and XML: the same passes, found
+// by name (the two-line form has none: by catalog number), and every file read whole.
+TEST(QmrSatellitesForms, SamePassesWhateverTheFormOfTheFile) {
+    const std::string threeLines = OmmFile("meteor-m2-3.tle");
+    const std::string twoLines = threeLines.substr(threeLines.find('\n') + 1);
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"3le.txt", threeLines},
+        {"2le.txt", twoLines},
+        {"gp.php-FORMAT-csv.txt", OmmFile("meteor-m2-3.csv")},
+        {"gp.php-FORMAT-json.txt", OmmFile("meteor-m2-3.json")},
+        {"gp.php-FORMAT-xml.txt", OmmFile("meteor-m2-3.xml")}};
+    std::vector<std::string> expected;
+    for (const auto& [name, text] : files) {
+        SCOPED_TRACE(name);
+        test::TTempDir folder;
+        folder.Write(name, text);
+        TComponent component;
+        ASSERT_EQ(component->SetDataPath(folder.Path().string()), SOk);
+        std::string problems = "stale";
+        ASSERT_EQ(component->GetFileProblems(problems), SOk);
+        EXPECT_EQ(problems, "");
+        std::vector<std::string> passes = component.Passes("57166", May28, 7);
+        if (name != "2le.txt") {
+            EXPECT_EQ(component.Passes("meteor-m2 3", May28, 7).size(), passes.size());
+        }
+        if (expected.empty())
+            expected = passes;
+        EXPECT_EQ(passes, expected);
+    }
+    EXPECT_GT(expected.size(), 20u);
+}
+
+// A file that is not read, or not whole, says which line and what was wrong; notes and hidden
+// files (a download under way) say nothing.
+TEST_F(QmrSatellitesTest, FilesNotReadSayWhy) {
+    std::string json = OmmFile("meteor-m2-3.json");
+    json.insert(json.find("\"NORAD_CAT_ID\""), "\n");
+    FFolder.Write("meteor.json", json.substr(0, json.size() - 2));
+    std::string weather = DataFile("weather.txt");
+    FFolder.Write("weather.txt", "1 junk\n" + weather);
+    FFolder.Write(".weather.txt.part", "half a download");
+    FFolder.Write("README.md", "# Element sets\n\nFetched twice a day.\n");
+    std::string text;
+    ASSERT_EQ(FComponent->GetFileProblems(text), SOk);
+    EXPECT_EQ(ReadCommaText(text),
+              (std::vector<std::string>{
+                  "meteor.json (OMM JSON) not read: line 2: expected \",\" or \"}\" at the end",
+                  "weather.txt: 72 sets read, but line 1: line 1 of a set without its line 2"}));
+    EXPECT_TRUE(FComponent.DataValid());
+}
+
 TEST_F(QmrSatellitesTest, InvalidArgumentsAreRefused) {
     std::string text;
     EXPECT_EQ(FComponent->SetLatitude(90.5), EInvalidArg);

@@ -1,7 +1,6 @@
 // Reading element sets: the line format, its checksums and the quirks of real files.
-#include "qmrsatlib/Tle.h"
-
 #include "core/ElementSets.h"
+#include "qmrsatlib/ElementFile.h"
 #include "support/TempDir.h"
 
 #include <cmath>

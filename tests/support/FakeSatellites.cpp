@@ -1,5 +1,7 @@
 #include "support/FakeSatellites.h"
 
+#include "core/CommaText.h"
+
 namespace kestrune::test {
 
 HResult TFakeSatellites::Enter(const char* method) {
@@ -55,6 +57,11 @@ HResult TFakeSatellites::GetElementSets(std::string& sets) {
 HResult TFakeSatellites::CheckElementText(const std::string&, std::string& problem) {
     problem = ElementTextProblem;
     return Enter("CheckElementText");
+}
+
+HResult TFakeSatellites::GetFileProblems(std::string& problems) {
+    problems = FileProblems.empty() ? std::string() : WriteCommaText(FileProblems);
+    return Enter("GetFileProblems");
 }
 
 void TFakeSatellites::Release() {

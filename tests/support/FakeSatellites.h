@@ -29,6 +29,8 @@ public:
     // What GetElementSets gives, and what CheckElementText says of every text.
     std::vector<TElementSetEntry> ElementSets;
     std::string ElementTextProblem;
+    // What GetFileProblems gives.
+    std::vector<std::string> FileProblems;
     double LatitudeDeg = 0, LongitudeDeg = 0, HeightM = 0;
     std::string DataPath;
     bool* Released = nullptr;
@@ -43,6 +45,7 @@ public:
                           std::int32_t days, double minElevationDeg, std::string& passes) override;
     HResult GetElementSets(std::string& sets) override;
     HResult CheckElementText(const std::string& text, std::string& problem) override;
+    HResult GetFileProblems(std::string& problems) override;
     void Release() override;
 
 private:
