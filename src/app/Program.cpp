@@ -115,6 +115,7 @@ public:
     void CloseMainWindow() override { FView.CloseMainWindow(); }
     void ChannelSelectorChanged() override { FView.ChannelSelectorChanged(); }
     void ShowMessage(const std::string& text) override { FView.ShowMessage(text); }
+    void Warn(const std::string& text) override { FView.Warn(text); }
     void SetTrackingText(const std::string& text) override { FView.SetTrackingText(text); }
     void SetTrackingHint(const std::string& hint) override { FView.SetTrackingHint(hint); }
 
@@ -236,9 +237,14 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FControls.Rows = SatelliteRowsFromSatList(FSatList->Value);
     FSatChannelsStored = ReadProgramSetting(settings.Registry, program, "SatChannels");
     FSatChannels = FSatChannelsStored;
-    ApplySatChannels(FControls.Rows, FSatChannels);
+    for (const std::string& item : ApplySatChannels(FControls.Rows, FSatChannels))
+        FIgnoredSatChannels.push_back(
+            "the \"SatChannels\" item \"" + item +
+            "\" is ignored: it is not a satellite's name followed by a channel digit or by a "
+            "frequency in Hz with an optional mode and passband (\"METEOR-M2_3,137900000,FM,"
+            "120000\")");
     FSequencer->SetChannelChoice([this](const std::string& satellite) {
-        return SatelliteChannelItem(satellite, FControls.Rows);
+        return SatelliteDownlink(satellite, FControls.Rows);
     });
 
     FHooks = std::make_unique<TPassHooks>(
@@ -318,6 +324,7 @@ TStationStatus TProgram::Status() const {
     if (const int item = FReceiver->ChannelIndex(); item >= 1)
         status.Channel = item - 1;
     status.FrequencyHz = FReceiver->ChannelFrequencyHz();
+    status.OwnFrequency = FReceiver->OwnFrequency();
     status.ScanWhenIdle = FControls.ScanWhenIdle;
     status.NextStart = FSequencer->NextStart();
     if (status.NextStart < FarFuture && !FPassList.Empty())
@@ -345,6 +352,8 @@ std::string StationStatusText(const TStationStatus& status) {
 }
 
 void TProgram::Start() {
+    for (const std::string& text : FIgnoredSatChannels)
+        FView.Warn(text);
     OpenPort();
     if (FFormInfo)
         FFormInfo->RestorePosition();

@@ -70,6 +70,8 @@ struct TStationStatus {
     std::optional<int> Channel;
     // The frequency of the channel handled last (0 until one is), as the tracking string says.
     long long FrequencyHz = 0;
+    // Whether that is the satellite's own frequency, for the pass under way.
+    bool OwnFrequency = false;
     bool ScanWhenIdle = DefaultScanWhenIdle;
     // The next pass of the list: its satellite and start; FarFuture when the list is empty.
     std::string NextSatellite;
@@ -290,6 +292,8 @@ private:
     // The satellites' own channels, beside "SatList" (which older programs read alone): as
     // stored at start, and as the grid has them now.
     std::string FSatChannelsStored, FSatChannels;
+    // What of the stored channels was not understood, said at the start.
+    std::vector<std::string> FIgnoredSatChannels;
 
     std::unique_ptr<TSatellites> FSatellites;
     std::unique_ptr<TComPort> FPort;

@@ -1,5 +1,6 @@
 #include "core/PassSequencer.h"
 
+#include "core/SatelliteList.h"
 #include "core/Text.h"
 
 #include <algorithm>
@@ -41,6 +42,17 @@ int SatelliteChannelItem(const std::string& satellite, const std::vector<TSatell
             return row.Channel[0] - '0' + 1;
     }
     return SatelliteChannelItem(satellite);
+}
+
+TSatelliteDownlink SatelliteDownlink(const std::string& satellite,
+                                     const std::vector<TSatelliteRow>& rows) {
+    for (const TSatelliteRow& row : rows) {
+        if (!SameTextAscii(row.Name, satellite))
+            continue;
+        if (auto tuning = SatelliteTuning(row.Channel))
+            return {0, std::move(tuning)};
+    }
+    return {SatelliteChannelItem(satellite, rows), std::nullopt};
 }
 
 TPassSequencer::TPassSequencer(ISequencerView& view, TPassList& passList, TScheduleBuilder& builder,
@@ -187,12 +199,12 @@ void TPassSequencer::SetRts(bool high) {
     }
 }
 
-void TPassSequencer::NotifyReceptionStarted(int channelItem) {
+void TPassSequencer::NotifyReceptionStarted(bool tuned) {
     if (!FListener)
         return;
     TReception reception;
     reception.Satellite = FCurrentSatellite;
-    if (channelItem != 0)
+    if (tuned)
         reception.FrequencyHz = FReceiver.ChannelFrequencyHz();
     reception.Direction = FPass.Direction == 'S' ? 'S' : 'N';
     reception.LengthS = FPassLength;
@@ -221,14 +233,18 @@ bool TPassSequencer::CountDownPause() {
         !FCurrentSatellite.empty() && ToMilliseconds(FClock.UtcNow()) >= ToMilliseconds(FPauseEnd);
     if (left < 0 || prePassOverByClock) {
         FReceiver.SetChannelIndex(0);
-        const int item = FChannelItem(FCurrentSatellite);
-        if (item != 0)
-            FReceiver.SetChannelIndex(item);
-        FReceiver.RadioGroupChannelClick();
+        const TSatelliteDownlink downlink = FChannelChoice(FCurrentSatellite);
+        if (downlink.Tuning) {
+            FReceiver.SelectSatelliteFrequency(*downlink.Tuning, FCurrentSatellite);
+        } else {
+            if (downlink.Item != 0)
+                FReceiver.SetChannelIndex(downlink.Item);
+            FReceiver.RadioGroupChannelClick();
+        }
         if (!FCurrentSatellite.empty()) {
             FView.SetCaption(FCurrentSatellite + " pass");
             FView.SetTitle(FCurrentSatellite + " - pass");
-            NotifyReceptionStarted(item);
+            NotifyReceptionStarted(downlink.Item != 0 || downlink.Tuning.has_value());
         } else {
             FView.SetCaption("Kestrune active...");
             FView.SetTitle("Kestrune");

@@ -90,6 +90,16 @@ int SatelliteChannelItem(const std::string& satellite);
 // built-in table's.
 int SatelliteChannelItem(const std::string& satellite, const std::vector<TSatelliteRow>& rows);
 
+// How a satellite's passes are received: on a channel item (0: scan or standby), or on its own
+// frequency.
+struct TSatelliteDownlink {
+    int Item = 0;
+    std::optional<TTuning> Tuning;
+};
+// The satellite's own frequency when its row has one, else SatelliteChannelItem's item.
+TSatelliteDownlink SatelliteDownlink(const std::string& satellite,
+                                     const std::vector<TSatelliteRow>& rows);
+
 class TPassSequencer {
 public:
     TPassSequencer(ISequencerView& view, TPassList& passList, TScheduleBuilder& builder,
@@ -109,8 +119,9 @@ public:
 
     // Where the channel of the satellite whose pass begins comes from; the built-in table until
     // the program says otherwise.
-    void SetChannelChoice(std::function<int(const std::string& satellite)> channelItem) {
-        FChannelItem = std::move(channelItem);
+    void SetChannelChoice(
+        std::function<TSatelliteDownlink(const std::string& satellite)> channelChoice) {
+        FChannelChoice = std::move(channelChoice);
     }
 
     // Who is told of each reception; nobody until the program says.
@@ -132,7 +143,7 @@ private:
     void RemoveEndedPasses(TDateTime now);
     void RemoveUnreadableHead();
     void SetRts(bool high);
-    void NotifyReceptionStarted(int channelItem);
+    void NotifyReceptionStarted(bool tuned);
     void NotifyReceptionEnded();
     std::string FormatUtcLabel(TDateTime now) const;
 
@@ -159,9 +170,10 @@ private:
     // The pass under way.
     TPassLine FPass;
     IReceptionListener* FListener = nullptr;
-    std::function<int(const std::string&)> FChannelItem = [](const std::string& satellite) {
-        return SatelliteChannelItem(satellite);
-    };
+    std::function<TSatelliteDownlink(const std::string&)> FChannelChoice =
+        [](const std::string& satellite) {
+            return TSatelliteDownlink{SatelliteChannelItem(satellite), std::nullopt};
+        };
     // A port failure of this tick, reported once the tick has ended.
     std::string FPortFailure;
 };

@@ -1,6 +1,7 @@
 #include "core/ReceiverControl.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace kestrune {
@@ -29,13 +30,31 @@ const TReceiverTypeInfo* FindReceiverType(int index) {
     return nullptr;
 }
 
-std::string MegahertzText(long long frequencyHz) {
-    // Hundredths of a megahertz, rounded: integers throughout, so no locale and no rounding
-    // of binary fractions shows.
-    const long long hundredths = (frequencyHz + 5'000) / 10'000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld.%02lld", hundredths / 100, hundredths % 100);
+std::string MegahertzText(long long frequencyHz, int decimals) {
+    // Parts of a megahertz, rounded: integers throughout, so no locale and no rounding of
+    // binary fractions shows.
+    long long perMegahertz = 1;
+    for (int i = 0; i < decimals; ++i)
+        perMegahertz *= 10;
+    const long long step = 1'000'000 / perMegahertz;
+    const long long parts = (frequencyHz + step / 2) / step;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld.%0*lld", parts / perMegahertz, decimals,
+                  parts % perMegahertz);
     return text;
+}
+
+const TChannel* ChannelNear(long long frequencyHz) {
+    const TChannel* nearest = nullptr;
+    const auto distance = [&](const TChannel& channel) {
+        return std::llabs(channel.FrequencyHz - frequencyHz);
+    };
+    for (const TChannel& channel : Channels) {
+        if (distance(channel) <= SerialReceiverPassbandHz / 2 &&
+            (nearest == nullptr || distance(channel) < distance(*nearest)))
+            nearest = &channel;
+    }
+    return nearest;
 }
 
 TReceiverControl::TReceiverControl(IReceiverView& view, IReceiverPort& port, ISleeper& sleeper,
@@ -54,6 +73,11 @@ const std::string& TReceiverControl::ItemText(int index) const {
 }
 
 void TReceiverControl::SetChannelIndex(int index) {
+    FTuning.reset();
+    Select(index);
+}
+
+void TReceiverControl::Select(int index) {
     if (index < -1 || index >= ChannelItemCount)
         throw std::out_of_range("Channel item index out of range (" + std::to_string(index) + ")");
     if (index == FChannelIndex)
@@ -70,13 +94,39 @@ void TReceiverControl::SelectChannelItem(int index) {
     FStandby = false;
 }
 
+void TReceiverControl::SelectSatelliteFrequency(const TTuning& tuning,
+                                                const std::string& satellite) {
+    const TReceiverTypeInfo* type = FindReceiverType(FView.ReceiverType());
+    int item = 0;
+    if (type != nullptr && type->SerialPort) {
+        if (const TChannel* channel = ChannelNear(tuning.FrequencyHz))
+            item = channel->Number + 1;
+        else if (const std::string megahertz = MegahertzText(tuning.FrequencyHz, 3);
+                 FWarnedFrequencies.insert(satellite + "\n" + megahertz).second)
+            FView.Warn(satellite + "'s frequency, " + megahertz + " MHz, is not within " +
+                       std::to_string(SerialReceiverPassbandHz / 2000) +
+                       " kHz of any channel of the " + type->Name +
+                       ": the receiver scans or stands by during its passes; give the satellite "
+                       "a channel digit in \"SatChannels\" (the satellite grid's channel "
+                       "column) or use a receiver type that tunes by frequency (rigctl)");
+    }
+    FTuning = tuning;
+    Select(item);
+    RadioGroupChannelClick();
+}
+
 void TReceiverControl::RadioGroupChannelClick() {
     // "No type" sends no command.
     const TReceiverTypeInfo* type = FindReceiverType(FView.ReceiverType());
-    if (FChannelIndex == 0)
+    if (FTuning && (type == nullptr || !type->SerialPort))
+        HandleOwnFrequency(*FTuning);
+    else if (FChannelIndex == 0)
         HandleScanOrStandby(type);
     else if (FChannelIndex >= 1 && FChannelIndex < ChannelItemCount)
         HandleChannel(type, Channels[static_cast<std::size_t>(FChannelIndex) - 1]);
+    // The satellite's own frequency, also when a serial receiver takes the channel near it.
+    if (FTuning)
+        FChannelFrequencyHz = FTuning->FrequencyHz;
     FHint = FView.ScanWhenIdle() ? "Select an RX channel"
                                  : "Select an RX channel\rStandby is channel 0";
     FView.ChannelSelectorChanged();
@@ -117,7 +167,7 @@ void TReceiverControl::HandleChannel(const TReceiverTypeInfo* type, const TChann
             if (FRig && FStandby)
                 FRig->LeaveAlone();
             else if (FRig)
-                FRig->Tune(channel.FrequencyHz);
+                FRig->Tune(TTuning{channel.FrequencyHz});
             FView.SetCaption(caption);
             break;
         case TChannelDriver::FrequencyDigitsSlowly: {
@@ -127,6 +177,18 @@ void TReceiverControl::HandleChannel(const TReceiverTypeInfo* type, const TChann
             SendCommandSlowly("C0" + frequencyText.substr(2, 4));
             break;
         }
+        }
+    });
+}
+
+void TReceiverControl::HandleOwnFrequency(const TTuning& tuning) {
+    Guarded([&] {
+        FChannelFrequencyHz = tuning.FrequencyHz;
+        const TReceiverTypeInfo* type = FindReceiverType(FView.ReceiverType());
+        if (type != nullptr && type->Channel == TChannelDriver::RigFrequency) {
+            if (FRig)
+                FRig->Tune(tuning);
+            FView.SetCaption("RX " + MegahertzText(tuning.FrequencyHz, 3) + " MHz");
         }
     });
 }

@@ -5,6 +5,8 @@
 #include "core/LocaleInfo.h"
 
 #include <array>
+#include <optional>
+#include <set>
 #include <string>
 
 namespace kestrune {
@@ -80,15 +82,33 @@ inline constexpr std::array<TChannel, 10> Channels{{
     {9, 137'850'000},
 }};
 
-// The frequency in MHz with two decimals and a point, whatever the locale: "137.62".
-std::string MegahertzText(long long frequencyHz);
+// The frequency in MHz with two (or the given number of) decimals and a point, whatever the
+// locale: "137.62", "137.900".
+std::string MegahertzText(long long frequencyHz, int decimals = 2);
+
+// What a receiver tuned by frequency is set to: the frequency, and the rig-control mode and
+// passband (0: the rig's normal passband for the mode). A channel is FM 40 kHz wide, enough for
+// APT.
+struct TTuning {
+    long long FrequencyHz = 0;
+    std::string Mode = "FM";
+    int PassbandHz = 40000;
+    friend bool operator==(const TTuning&, const TTuning&) = default;
+};
+
+// How wide the serial receivers' passband is: a frequency within half of it of a channel is
+// received on that channel.
+constexpr long long SerialReceiverPassbandHz = 40000;
+// The channel whose frequency is nearest to the given one, when it is within half the serial
+// receivers' passband of it; null otherwise.
+const TChannel* ChannelNear(long long frequencyHz);
 
 // A receiver tuned by frequency rather than by channel number.
 class IRigControl {
 public:
     virtual ~IRigControl() = default;
     // Tunes it; throws when it cannot. Never takes much longer than its timeout.
-    virtual void Tune(long long frequencyHz) = 0;
+    virtual void Tune(const TTuning& tuning) = 0;
     // Scan, or standby between passes: the rig stays where it is, and a tuning that failed is not
     // tried again.
     virtual void LeaveAlone() = 0;
@@ -128,6 +148,8 @@ public:
     // The channel selector's index, item texts or hint changed: show them again.
     virtual void ChannelSelectorChanged() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // A mistake in the setup that would otherwise go unnoticed, with what to do about it.
+    virtual void Warn(const std::string& text) = 0;
 };
 
 // The channel selector: item 0 is scan (or standby), items 1 to 10 are channels 0 to 9.
@@ -149,6 +171,12 @@ public:
     // standby (channel 0) before and after a pass, which leaves a rig tuned over the network
     // where it is.
     void SelectChannelItem(int index);
+    // The start of a pass on the satellite's own frequency, the sequencer's selection too: a
+    // receiver tuned by frequency is tuned to it with its mode and passband; a serial receiver
+    // is given the channel near it (ChannelNear; none: it scans or stands by, and is warned once
+    // for the satellite and frequency). The frequency is the one handled, whatever the type,
+    // until the next selection of an item.
+    void SelectSatelliteFrequency(const TTuning& tuning, const std::string& satellite);
     // The channel handler, also run by every click of the scan-if-idle box.
     void RadioGroupChannelClick();
     // The user picked another receiver type.
@@ -158,14 +186,19 @@ public:
 
     // The frequency of the channel handled last; 0 until one is.
     long long ChannelFrequencyHz() const { return FChannelFrequencyHz; }
+    // Whether that is a satellite's own frequency, selected for its pass.
+    bool OwnFrequency() const { return FTuning.has_value(); }
 
     void SendCommand(const std::string& text);
     // One character at a time, 250 ms after each, without the points.
     void SendCommandSlowly(const std::string& text);
 
 private:
+    void Select(int index);
     void HandleScanOrStandby(const TReceiverTypeInfo* type);
     void HandleChannel(const TReceiverTypeInfo* type, const TChannel& channel);
+    // Tunes a receiver tuned by frequency to the satellite's own frequency.
+    void HandleOwnFrequency(const TTuning& tuning);
 
     IReceiverView& FView;
     IReceiverPort& FPort;
@@ -178,6 +211,10 @@ private:
     int FChannelIndex = 0;
     std::string FHint;
     long long FChannelFrequencyHz = 0;
+    // The satellite's own frequency while its pass is received.
+    std::optional<TTuning> FTuning;
+    // The satellites and frequencies warned of as near no channel.
+    std::set<std::string> FWarnedFrequencies;
 };
 
 } // namespace kestrune

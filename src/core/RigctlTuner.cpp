@@ -33,35 +33,35 @@ TRigctlTuner::TRigctlTuner(IRigTransport& transport, const IMonotonicClock& cloc
                            TWrite notice)
     : FTransport(transport), FClock(clock), FWarn(std::move(warn)), FNotice(std::move(notice)) {}
 
-void TRigctlTuner::Tune(long long frequencyHz) {
+void TRigctlTuner::Tune(const TTuning& tuning) {
     const long long nowMs = FClock.Milliseconds();
     if (FFailedAtMs && nowMs - *FFailedAtMs < RigctlRetryAfterMs) {
-        FPendingHz = frequencyHz;
+        FPending = tuning;
         throw ERigControl(FFailure);
     }
-    Attempt(frequencyHz, nowMs);
+    Attempt(tuning, nowMs);
 }
 
 void TRigctlTuner::LeaveAlone() {
-    FPendingHz.reset();
+    FPending.reset();
     FWarned.clear();
 }
 
 void TRigctlTuner::Service() {
     const long long nowMs = FClock.Milliseconds();
-    if (!FPendingHz || (FFailedAtMs && nowMs - *FFailedAtMs < RigctlRetryAfterMs))
+    if (!FPending || (FFailedAtMs && nowMs - *FFailedAtMs < RigctlRetryAfterMs))
         return;
     try {
-        Attempt(*FPendingHz, nowMs);
+        Attempt(*FPending, nowMs);
     } catch (const ERigControl&) {
     }
 }
 
-void TRigctlTuner::Attempt(long long frequencyHz, long long nowMs) {
-    const std::vector<std::string> commands{"F " + std::to_string(frequencyHz),
-                                            std::string("M ") + RigctlMode + " " +
-                                                std::to_string(RigctlPassbandHz)};
-    FPendingHz = frequencyHz;
+void TRigctlTuner::Attempt(const TTuning& tuning, long long nowMs) {
+    const std::vector<std::string> commands{"F " + std::to_string(tuning.FrequencyHz),
+                                            "M " + tuning.Mode + " " +
+                                                std::to_string(tuning.PassbandHz)};
+    FPending = tuning;
     try {
         const std::vector<std::string> answers = FTransport.Transact(commands, RigctlTimeoutMs);
         for (std::size_t i = 0; i < commands.size(); ++i) {
@@ -77,10 +77,10 @@ void TRigctlTuner::Attempt(long long frequencyHz, long long nowMs) {
             FWarn(FFailure);
         throw;
     }
-    FPendingHz.reset();
+    FPending.reset();
     if (FFailedAtMs.has_value())
         FNotice("the rig-control server at " + FTransport.Address() + " tuned the rig to " +
-                std::to_string(frequencyHz) + " Hz");
+                std::to_string(tuning.FrequencyHz) + " Hz");
     FFailedAtMs.reset();
 }
 

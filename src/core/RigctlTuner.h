@@ -1,7 +1,8 @@
 #pragma once
 // An SDR program tuned through the rig-control network text protocol that hamlib's rigctld
-// serves (and gqrx, SDR++ and others with it): "F <Hz>" and "M <mode> <passband>", each answered
-// "RPRT 0" when done.
+// serves (and gqrx, SDR++ and others with it): "F <Hz>" and "M <mode> <passband>" (FM 40000 for a
+// channel, the satellite's own mode and passband for its own frequency), each answered "RPRT 0"
+// when done.
 
 #include "core/DateTime.h"
 #include "core/ReceiverControl.h"
@@ -39,9 +40,6 @@ constexpr int RigctlTimeoutMs = 500;
 // twice for one change of channel, and a server that does not answer must not hold a tick twice.
 // The next tick, a second later, tries again.
 constexpr int RigctlRetryAfterMs = 900;
-// What the receiver is set to besides the frequency: FM, wide enough for APT.
-constexpr const char* RigctlMode = "FM";
-constexpr int RigctlPassbandHz = 40000;
 // How much of a server's unexpected answer a message shows.
 constexpr std::size_t RigctlAnswerShownBytes = 80;
 
@@ -54,19 +52,19 @@ public:
     TRigctlTuner(IRigTransport& transport, const IMonotonicClock& clock, TWrite warn,
                  TWrite notice);
 
-    void Tune(long long frequencyHz) override;
+    void Tune(const TTuning& tuning) override;
     void LeaveAlone() override;
     // Once a tick: tries again the tuning that failed, until it succeeds or the rig is left alone.
     void Service();
 
 private:
-    void Attempt(long long frequencyHz, long long nowMs);
+    void Attempt(const TTuning& tuning, long long nowMs);
 
     IRigTransport& FTransport;
     const IMonotonicClock& FClock;
     TWrite FWarn, FNotice;
-    // The frequency still to be tuned after a failure, the failure, and when its attempt began.
-    std::optional<long long> FPendingHz;
+    // What is still to be tuned after a failure, the failure, and when its attempt began.
+    std::optional<TTuning> FPending;
     std::string FFailure;
     std::optional<long long> FFailedAtMs;
     // The failures warned since the rig was last left alone.

@@ -10,6 +10,40 @@ namespace kestrune {
 
 namespace {
 
+// Bounds of a satellite's own frequency: any receiver from 1 MHz to 100 GHz.
+constexpr long long MinOwnFrequencyHz = 1'000'000;
+constexpr long long MaxOwnFrequencyHz = 100'000'000'000;
+
+bool IsDigitChar(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A whole number of one to `maxDigits` digits and nothing else.
+std::optional<long long> ParseDigits(std::string_view text, std::size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits ||
+        !std::all_of(text.begin(), text.end(), IsDigitChar))
+        return std::nullopt;
+    long long value = 0;
+    for (const char c : text)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+// A frequency typed in MHz ("137.9", "137.900"), at most to the hertz, in Hz.
+std::optional<long long> ParseMegahertz(std::string_view text) {
+    const std::size_t point = text.find('.');
+    const auto whole = ParseDigits(text.substr(0, point), 6);
+    std::string fraction(point == std::string_view::npos ? "" : text.substr(point + 1));
+    if (!whole || fraction.size() > 6 ||
+        (!fraction.empty() && !std::all_of(fraction.begin(), fraction.end(), IsDigitChar)))
+        return std::nullopt;
+    fraction.resize(6, '0');
+    const long long hz = *whole * 1'000'000 + *ParseDigits(fraction, 6);
+    if (hz < MinOwnFrequencyHz || hz > MaxOwnFrequencyHz)
+        return std::nullopt;
+    return hz;
+}
+
 std::string RowEntry(const TSatelliteRow& row) {
     return ReplaceAll(row.Name, " ", "_") + "," + std::string(Trim(row.Direction)) + "," +
            std::string(Trim(row.MinLength));
@@ -53,25 +87,67 @@ std::string SatListFromRows(const std::vector<TSatelliteRow>& rows) {
 std::string SatChannelsFromRows(const std::vector<TSatelliteRow>& rows) {
     std::vector<std::string> items;
     for (const TSatelliteRow& row : rows) {
-        if (!row.Channel.empty())
-            items.push_back(WriteCommaText({ReplaceAll(row.Name, " ", "_"), row.Channel}));
+        if (row.Channel.empty())
+            continue;
+        std::vector<std::string> fields = ReadCommaText(row.Channel);
+        fields.insert(fields.begin(), ReplaceAll(row.Name, " ", "_"));
+        items.push_back(WriteCommaText(fields));
     }
     return WriteCommaText(items);
 }
 
-void ApplySatChannels(std::vector<TSatelliteRow>& rows, const std::string& value) {
+std::vector<std::string> ApplySatChannels(std::vector<TSatelliteRow>& rows,
+                                          const std::string& value) {
     for (TSatelliteRow& row : rows)
         row.Channel.clear();
+    std::vector<std::string> ignored;
     for (const std::string& item : ReadCommaText(value)) {
-        const std::vector<std::string> fields = ReadCommaText(item);
-        if (fields.size() != 2 || !AcceptCellText(ChannelColumn, fields[1]) || fields[1].empty())
+        std::vector<std::string> fields = ReadCommaText(item);
+        if (fields.size() < 2) {
+            ignored.push_back(item);
             continue;
+        }
         const std::string name = ReplaceAll(fields[0], "_", " ");
+        fields.erase(fields.begin());
+        const std::string channel = WriteCommaText(fields);
+        const bool digit = fields.size() == 1 && fields[0].size() == 1 && IsDigitChar(fields[0][0]);
+        if (!digit && !SatelliteTuning(channel)) {
+            ignored.push_back(item);
+            continue;
+        }
         for (TSatelliteRow& row : rows) {
             if (row.Name == name)
-                row.Channel = fields[1];
+                row.Channel = channel;
         }
     }
+    return ignored;
+}
+
+std::optional<TTuning> SatelliteTuning(std::string_view channel) {
+    const std::vector<std::string> fields = ReadCommaText(std::string(channel));
+    if (fields.empty() || fields.size() > 3)
+        return std::nullopt;
+    const auto frequencyHz = ParseDigits(fields[0], 12);
+    if (!frequencyHz || *frequencyHz < MinOwnFrequencyHz || *frequencyHz > MaxOwnFrequencyHz)
+        return std::nullopt;
+    TTuning tuning{*frequencyHz};
+    if (fields.size() >= 2) {
+        // A rig-control mode is one word of letters and digits ("FM", "WFM", "PKTUSB").
+        const std::string& mode = fields[1];
+        if (mode.empty() || mode.size() > 16 || !std::all_of(mode.begin(), mode.end(), [](char c) {
+                return IsDigitChar(c) || std::isalpha(static_cast<unsigned char>(c));
+            }))
+            return std::nullopt;
+        tuning.Mode = UpperCaseAscii(mode);
+        tuning.PassbandHz = 0;
+    }
+    if (fields.size() == 3) {
+        const auto passbandHz = ParseDigits(fields[2], 9);
+        if (!passbandHz)
+            return std::nullopt;
+        tuning.PassbandHz = static_cast<int>(*passbandHz);
+    }
+    return tuning;
 }
 
 std::string LikelyChannel(std::string_view name) {
@@ -83,6 +159,21 @@ std::string LikelyChannel(std::string_view name) {
     return {};
 }
 
+std::string ChannelCellText(const std::string& channel) {
+    if (const auto tuning = SatelliteTuning(channel))
+        return MegahertzText(tuning->FrequencyHz, 3);
+    return channel;
+}
+
+std::string ChannelFromCell(std::string_view cellText, const std::string& stored) {
+    if (cellText == ChannelCellText(stored))
+        return stored;
+    if (cellText.find('.') == std::string_view::npos)
+        return std::string(cellText);
+    const auto frequencyHz = ParseMegahertz(cellText);
+    return frequencyHz ? std::to_string(*frequencyHz) : stored;
+}
+
 std::optional<std::string> AcceptCellText(int column, std::string_view text) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     if (column == DirectionColumn) {
@@ -90,9 +181,13 @@ std::optional<std::string> AcceptCellText(int column, std::string_view text) {
             return std::nullopt;
         return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(text[0]))));
     }
-    if (column == ChannelColumn) {
-        if (text.size() > 1 || (text.size() == 1 && !isDigit(text[0])))
+    if (column == ChannelColumn && (text.size() > 1 || (text.size() == 1 && !isDigit(text[0])))) {
+        // Megahertz with a point, so that "12" is not taken for a channel.
+        const auto frequencyHz =
+            text.find('.') != std::string_view::npos ? ParseMegahertz(text) : std::nullopt;
+        if (!frequencyHz)
             return std::nullopt;
+        return MegahertzText(*frequencyHz, 3);
     }
     if (column == MinLengthColumn) {
         if (text.size() < 2 || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit))

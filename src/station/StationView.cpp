@@ -44,7 +44,9 @@ void TStationView::StatusChanged(const TStationStatus& status) {
     if (!FStatus || FStatus->State != status.State)
         LogStep(status);
     if (!FStatus || FStatus->Channel != status.Channel ||
-        FStatus->FrequencyHz != status.FrequencyHz || FStatus->ScanWhenIdle != status.ScanWhenIdle)
+        FStatus->FrequencyHz != status.FrequencyHz ||
+        FStatus->OwnFrequency != status.OwnFrequency ||
+        FStatus->ScanWhenIdle != status.ScanWhenIdle)
         LogReceiver(status);
     FStatus = status;
 }
@@ -72,9 +74,12 @@ void TStationView::LogStep(const TStationStatus& status) {
 }
 
 void TStationView::LogReceiver(const TStationStatus& status) {
+    // A satellite's own frequency to the kilohertz, a channel's as the selector shows it.
+    const std::string megahertz = MegahertzText(status.FrequencyHz, status.OwnFrequency ? 3 : 2);
     if (status.Channel)
-        Log("receiver", "channel " + std::to_string(*status.Channel) + ", " +
-                            MegahertzText(status.FrequencyHz) + " MHz");
+        Log("receiver", "channel " + std::to_string(*status.Channel) + ", " + megahertz + " MHz");
+    else if (status.OwnFrequency)
+        Log("receiver", megahertz + " MHz, the satellite's own frequency");
     else
         Log("receiver", status.ScanWhenIdle ? "scanning" : "standby");
 }

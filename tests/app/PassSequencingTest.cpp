@@ -270,6 +270,29 @@ TEST_F(PassSequencingTest, AMeteorPassOnItsOwnChannel) {
     EXPECT_EQ(View.TrackingText, TrackingAt(137.91, "METEOR-M2 3"));
 }
 
+// A Meteor pass on its own frequency, mode and passband: the SDR program is tuned to them, the
+// tracking string carries the frequency, and a list read back keeps the item as it was written.
+TEST_F(PassSequencingTest, AMeteorPassOnItsOwnFrequencyModeAndPassband) {
+    Component.Passes["METEOR-M2 3"] = WriteCommaText({"20250528090030 S 40 180 3 METEOR-M2 3"});
+    Store("SatList", std::string("\"METEOR-M2_3,B,0\""));
+    const std::string channels = "\"METEOR-M2_3,137900000,FM,120000\"";
+    Store("SatChannels", channels);
+    Store("RxType", RxRigctl);
+    Open();
+    ASSERT_NE(Rig, nullptr);
+    RunUntil(30);
+    EXPECT_EQ(Rig->Transactions, 0);
+    TickAt(31);
+    EXPECT_EQ(Rig->Sent, (TStrings{"F 137900000", "M FM 120000"}));
+    EXPECT_EQ(View.Caption, "METEOR-M2 3 pass");
+    EXPECT_EQ(View.TrackingText, TrackingAt(137.9, "METEOR-M2 3"));
+    RunUntil(45, 32);
+    EXPECT_EQ(Sequencer().State(), TSequencerState::Idle);
+    EXPECT_EQ(Rig->Transactions, 1) << "standby and scan leave the rig where it is";
+    Program.reset();
+    EXPECT_EQ(StoredString("SatChannels"), channels);
+}
+
 // An SDR program tuned over rig control: left alone before and after the pass; nothing listens
 // when the pass starts, the server is up six seconds later and the rig is tuned at the next tick.
 TEST_F(PassSequencingTest, ARigctlPassIsTunedOnceTheServerIsUpAndTheRigLeftAloneAround) {

@@ -183,6 +183,49 @@ TEST_F(RigctlReceiverTest, AChannelIsTunedByFrequencyAndModeScanSendsNothing) {
     EXPECT_EQ(Transport.Sent, (TWrites{"F 137100000", "M FM 40000", "F 137100000", "M FM 40000"}));
 }
 
+// A satellite's own frequency: the rig is tuned to it with its mode and passband; a serial
+// receiver takes the channel within its passband of it, or scans and is warned once; every type
+// publishes the satellite's frequency until the next item is selected.
+TEST_F(RigctlReceiverTest, OwnFrequencyTunesTheRigOrPicksTheNearChannel) {
+    const TTuning meteor{137'900'000, "FM", 120'000};
+    Receiver.SelectSatelliteFrequency(meteor, "METEOR-M2 3");
+    EXPECT_EQ(Transport.Sent, (TWrites{"F 137900000", "M FM 120000"}));
+    EXPECT_EQ(Window.Caption, "RX 137.900 MHz");
+    EXPECT_EQ(Receiver.ChannelIndex(), 0);
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'900'000);
+    // The scan box's click during the pass keeps the satellite's frequency.
+    Transport.Sent.clear();
+    Receiver.RadioGroupChannelClick();
+    EXPECT_EQ(Transport.Sent, (TWrites{"F 137900000", "M FM 120000"}));
+    // Standby at the end of the pass leaves the rig where it is.
+    Transport.Sent.clear();
+    Receiver.SelectChannelItem(1);
+    EXPECT_TRUE(Transport.Sent.empty());
+
+    Window.RxType = RxRx2;
+    Receiver.SelectSatelliteFrequency(meteor, "METEOR-M2 3");
+    // As for the sequencer's every selection, the handler runs twice.
+    EXPECT_EQ(Port.Writes(), (TWrites{"F5", "F5"})) << "137.91 MHz is 10 kHz off";
+    EXPECT_EQ(Window.Caption, "RX channel 5");
+    EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'900'000);
+    Receiver.SelectChannelItem(1);
+    const TTuning far{137'950'000, "FM", 120'000};
+    for (int pass = 0; pass < 2; ++pass) {
+        Receiver.SelectSatelliteFrequency(far, "METEOR-M2 4");
+        EXPECT_EQ(Receiver.ChannelIndex(), 0);
+        EXPECT_EQ(Receiver.ChannelFrequencyHz(), 137'950'000);
+    }
+    EXPECT_EQ(Port.Writes(), (TWrites{"F5", "F5", "F0", "F0", "S", "S", "S"}));
+    EXPECT_EQ(Window.Warnings,
+              TWrites{"METEOR-M2 4's frequency, 137.950 MHz, is not within 20 kHz of any channel "
+                      "of the RX2: the receiver scans or stands by during its passes; give the "
+                      "satellite a channel digit in \"SatChannels\" (the satellite grid's "
+                      "channel column) or use a receiver type that tunes by frequency (rigctl)"});
+    EXPECT_EQ(ChannelNear(137'620'000 + 20'000)->Number, 4);
+    EXPECT_EQ(ChannelNear(137'620'000 - 20'001), nullptr);
+    EXPECT_EQ(ChannelNear(137'830'000)->Number, 9) << "the nearer of 137.80 and 137.85";
+}
+
 TEST_F(RigctlReceiverTest, AFailureIsTriedAgainAtTheNextTickUntilTunedAndWarnedOncePerPass) {
     const std::string refused =
         "the rig-control server at 127.0.0.1:4532 cannot be reached: Connection refused";

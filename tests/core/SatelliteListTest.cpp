@@ -68,5 +68,41 @@ TEST(SatelliteList, ChannelsLiveBesideTheListAndLeaveItAsAnOlderProgramReadsIt) 
     EXPECT_EQ(LikelyChannel("METEOR-M2 2"), "");
 }
 
+// A satellite's own frequency, mode and passband instead of a digit: stored as the operator
+// writes it, shown in MHz, kept through an edit that leaves the frequency as it was.
+TEST(SatelliteList, OwnFrequenciesBesideChannelDigits) {
+    std::vector<TSatelliteRow> rows = {{"METEOR-M2 3", "B", "330", "137900000,FM,120000"},
+                                       {"METEOR-M2 4", "B", "330", "137100000,usb"},
+                                       {"NOAA 19", "N", "720", "1"},
+                                       {"NOAA 15", "S", "720", "137620000"}};
+    std::vector<TSatelliteRow> back = rows;
+    const std::vector<std::string> ignored = ApplySatChannels(
+        back, "\"METEOR-M2_3,137900000,FM,120000\",\"METEOR-M2_4,137100000,usb\",\"NOAA_19,1\","
+              "\"NOAA_15,137620000\",\"NOAA_18,137.9\",\"NOAA_18,137900000,F M\","
+              "\"NOAA_18,137900000,FM,wide\",\"NOAA_18,999999\"");
+    EXPECT_EQ(back, rows);
+    EXPECT_EQ(ignored, (std::vector<std::string>{"NOAA_18,137.9", "NOAA_18,137900000,F M",
+                                                 "NOAA_18,137900000,FM,wide", "NOAA_18,999999"}));
+    EXPECT_EQ(SatChannelsFromRows(rows),
+              "\"METEOR-M2_3,137900000,FM,120000\",\"METEOR-M2_4,137100000,usb\",\"NOAA_19,1\","
+              "\"NOAA_15,137620000\"");
+    EXPECT_EQ(SatelliteTuning(rows[0].Channel), (TTuning{137'900'000, "FM", 120'000}));
+    // A mode without a passband: the rig's normal one; no mode: FM 40 kHz, as for a channel.
+    EXPECT_EQ(SatelliteTuning(rows[1].Channel), (TTuning{137'100'000, "USB", 0}));
+    EXPECT_EQ(SatelliteTuning(rows[3].Channel), (TTuning{137'620'000, "FM", 40'000}));
+    EXPECT_EQ(SatelliteTuning("1"), std::nullopt);
+    EXPECT_EQ(SatelliteTuning(""), std::nullopt);
+
+    EXPECT_EQ(ChannelCellText(rows[0].Channel), "137.900");
+    EXPECT_EQ(ChannelCellText("1"), "1");
+    EXPECT_EQ(AcceptCellText(ChannelColumn, "137.9"), "137.900");
+    EXPECT_EQ(AcceptCellText(ChannelColumn, "137.9125"), "137.913");
+    EXPECT_EQ(AcceptCellText(ChannelColumn, "137.9.1"), std::nullopt);
+    EXPECT_EQ(ChannelFromCell("137.900", rows[0].Channel), rows[0].Channel);
+    EXPECT_EQ(ChannelFromCell("137.100", rows[0].Channel), "137100000");
+    EXPECT_EQ(ChannelFromCell("5", rows[0].Channel), "5");
+    EXPECT_EQ(ChannelFromCell("", rows[0].Channel), "");
+}
+
 } // namespace
 } // namespace kestrune

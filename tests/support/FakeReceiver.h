@@ -16,13 +16,14 @@ public:
     bool Scan = true;
     std::string Caption;
     int SelectorChanges = 0;
-    std::vector<std::string> Messages;
+    std::vector<std::string> Messages, Warnings;
 
     int ReceiverType() const override { return RxType; }
     bool ScanWhenIdle() const override { return Scan; }
     void SetCaption(const std::string& caption) override { Caption = caption; }
     void ChannelSelectorChanged() override { ++SelectorChanges; }
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+    void Warn(const std::string& text) override { Warnings.push_back(text); }
 };
 
 // Every write and RTS call, stamped with the fake clock's time in milliseconds since `origin`.
