@@ -152,10 +152,9 @@ std::optional<TTuning> SatelliteTuning(std::string_view channel) {
 
 std::string LikelyChannel(std::string_view name) {
     const std::string key = ReplaceAll(UpperCaseAscii(Trim(name)), "-", " ");
-    if (key == "METEOR M2 3" || key == "METEOR M 2 3")
-        return "5";
-    if (key == "METEOR M2 4" || key == "METEOR M 2 4")
-        return "1";
+    if (key == "METEOR M2 3" || key == "METEOR M 2 3" || key == "METEOR M2 4" ||
+        key == "METEOR M 2 4")
+        return "137900000,FM,120000";
     return {};
 }
 

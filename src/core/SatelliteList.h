@@ -41,8 +41,8 @@ std::vector<std::string> ApplySatChannels(std::vector<TSatelliteRow>& rows,
 std::optional<TTuning> SatelliteTuning(std::string_view channel);
 
 // The channel a satellite is likely received on, for a new row: the Meteor-M satellites' LRPT
-// downlinks as they are announced today (N2-3 on 137.9 MHz, channel 5; N2-4 on 137.1 MHz,
-// channel 1); empty for any other name.
+// downlinks as they are announced today (N2-3 and N2-4 both on 137.900 MHz, FM 120 kHz wide
+// for an SDR program); empty for any other name.
 std::string LikelyChannel(std::string_view name);
 // What the grid's channel column shows of a row's channel: the digit, or the frequency in MHz
 // ("137.900").

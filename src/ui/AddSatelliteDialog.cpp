@@ -71,10 +71,9 @@ void TAddSatelliteDialog::Filter(const QString& text) {
 
 void TAddSatelliteDialog::ShowHint() {
     const std::string channel = LikelyChannel(ChosenName().toStdString());
-    FHint->setText(
-        channel.empty()
-            ? QString("New rows take both directions and 330 s.")
-            : QString("Meteor LRPT: likely on channel %1.").arg(QString::fromStdString(channel)));
+    FHint->setText(channel.empty() ? QString("New rows take both directions and 330 s.")
+                                   : QString("Meteor LRPT: likely on %1 MHz.")
+                                         .arg(QString::fromStdString(ChannelCellText(channel))));
 }
 
 } // namespace kestrune

@@ -575,9 +575,16 @@ void TFormMain::ReadGridRows() {
         const QTableWidgetItem* item = FStringGridSatList->item(row, column);
         return item != nullptr ? item->text().toStdString() : std::string();
     };
+    // The channel cell shows a frequency in MHz; the row's own channel (with its mode and
+    // passband) is kept with it.
+    const auto stored = [this](int row) {
+        const QTableWidgetItem* item = FStringGridSatList->item(row, ChannelColumn);
+        return item != nullptr ? item->data(Qt::UserRole).toString().toStdString() : std::string();
+    };
     std::vector<TSatelliteRow> rows;
     for (int row = 0; row < FStringGridSatList->rowCount(); ++row)
-        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2), cell(row, ChannelColumn)});
+        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2),
+                        ChannelFromCell(cell(row, ChannelColumn), stored(row))});
     FProgram->Controls().Rows = rows;
 }
 
@@ -597,10 +604,12 @@ void TFormMain::ShowControlValues() {
     FStringGridSatList->setRowCount(static_cast<int>(controls.Rows.size()));
     for (int row = 0; row < static_cast<int>(controls.Rows.size()); ++row) {
         const TSatelliteRow& entry = controls.Rows[static_cast<std::size_t>(row)];
-        const std::string* cells[] = {&entry.Name, &entry.Direction, &entry.MinLength,
-                                      &entry.Channel};
+        const std::string cells[] = {entry.Name, entry.Direction, entry.MinLength,
+                                     ChannelCellText(entry.Channel)};
         for (int column = 0; column < 4; ++column) {
-            auto* item = new QTableWidgetItem(Q(*cells[column]));
+            auto* item = new QTableWidgetItem(Q(cells[column]));
+            if (column == ChannelColumn)
+                item->setData(Qt::UserRole, Q(entry.Channel));
             if (column == 0) {
                 item->setFlags(Qt::ItemIsEnabled);
                 item->setBackground(palette().button());

@@ -63,8 +63,8 @@ TEST(SatelliteList, ChannelsLiveBesideTheListAndLeaveItAsAnOlderProgramReadsIt) 
     EXPECT_EQ(AcceptCellText(ChannelColumn, ""), "");
     EXPECT_EQ(AcceptCellText(ChannelColumn, "12"), std::nullopt);
     EXPECT_EQ(AcceptCellText(ChannelColumn, "a"), std::nullopt);
-    EXPECT_EQ(LikelyChannel("METEOR-M2 3"), "5");
-    EXPECT_EQ(LikelyChannel("meteor-m2-4"), "1");
+    EXPECT_EQ(LikelyChannel("METEOR-M2 3"), "137900000,FM,120000");
+    EXPECT_EQ(LikelyChannel("meteor-m2-4"), "137900000,FM,120000");
     EXPECT_EQ(LikelyChannel("METEOR-M2 2"), "");
 }
 

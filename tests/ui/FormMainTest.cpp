@@ -407,7 +407,7 @@ TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
     QStringList added;
     for (int column = 0; column < 4; ++column)
         added << grid->item(3, column)->text();
-    EXPECT_EQ(added, QStringList({"METEOR-M2 3", "B", "330", "5"}));
+    EXPECT_EQ(added, QStringList({"METEOR-M2 3", "B", "330", "137.900"}));
     EXPECT_EQ(Messages.back(), "METEOR-M2 3 is on the list: click Restart to predict its passes.");
     // Removing asks first.
     grid->setCurrentCell(0, 1);
@@ -427,7 +427,7 @@ TEST_F(FormMainTest, SatellitesAreAddedWithTheirLikelyChannelAndRemoved) {
             << name;
     form.reset();
     EXPECT_EQ(StoredString("SatList"), R"("NOAA_18,N,720","NOAA_15,S,720","METEOR-M2_3,B,330")");
-    EXPECT_EQ(StoredString("SatChannels"), R"("METEOR-M2_3,5")");
+    EXPECT_EQ(StoredString("SatChannels"), R"("METEOR-M2_3,137900000,FM,120000")");
 }
 
 // What the program core shows through a pass reaches the window's controls (the core's own test
