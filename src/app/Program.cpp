@@ -218,6 +218,20 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
                                                FSequencer->ShowNextPass();
                                            });
     FBuilder->SetSatellites(FSatellites.get());
+    // Set by hand in the settings file, as a number or a text; never written.
+    const std::string priorityText = ReadProgramSetting(settings.Registry, program, "PassPriority");
+    TReadOnlyRegistry priorityRegistry(settings.Registry);
+    const int priority =
+        priorityText.empty()
+            ? TRegistryInteger(TSettingsContext{priorityRegistry, settings.ExecutableName},
+                               "PassPriority", 0)
+                  .Value
+            : ParseInt(Trim(priorityText)).value_or(-1);
+    if (priority == 1)
+        FBuilder->SetPassPriority(TPassPriority::HigherElevation);
+    else if (priority != 0)
+        FStartWarnings.push_back("\"PassPriority\" is neither 0 (the satellite higher in the "
+                                 "list wins an overlap) nor 1 (the higher pass wins): 0 is used");
     FSequencer =
         std::make_unique<TPassSequencer>(*FAdapter, FPassList, *FBuilder, *FReceiver, *FPortAdapter,
                                          *FTrackingOutput, FEnvironment.Clock, locale);
@@ -238,7 +252,7 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
     FSatChannelsStored = ReadProgramSetting(settings.Registry, program, "SatChannels");
     FSatChannels = FSatChannelsStored;
     for (const std::string& item : ApplySatChannels(FControls.Rows, FSatChannels))
-        FIgnoredSatChannels.push_back(
+        FStartWarnings.push_back(
             "the \"SatChannels\" item \"" + item +
             "\" is ignored: it is not a satellite's name followed by a channel digit or by a "
             "frequency in Hz with an optional mode and passband (\"METEOR-M2_3,137900000,FM,"
@@ -352,7 +366,7 @@ std::string StationStatusText(const TStationStatus& status) {
 }
 
 void TProgram::Start() {
-    for (const std::string& text : FIgnoredSatChannels)
+    for (const std::string& text : FStartWarnings)
         FView.Warn(text);
     OpenPort();
     if (FFormInfo)

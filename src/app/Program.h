@@ -292,8 +292,8 @@ private:
     // The satellites' own channels, beside "SatList" (which older programs read alone): as
     // stored at start, and as the grid has them now.
     std::string FSatChannelsStored, FSatChannels;
-    // What of the stored channels was not understood, said at the start.
-    std::vector<std::string> FIgnoredSatChannels;
+    // Settings set by hand that were not understood, said at the start.
+    std::vector<std::string> FStartWarnings;
 
     std::unique_ptr<TSatellites> FSatellites;
     std::unique_ptr<TComPort> FPort;

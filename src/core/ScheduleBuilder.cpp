@@ -4,6 +4,7 @@
 #include "core/PassLine.h"
 #include "core/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -95,6 +96,9 @@ void TScheduleBuilder::BuildPassList() {
     // both directions) is not merged: a pass offered once is never added again, because it was
     // kept and would overlap itself, or it overlapped a neighbour that is still there.
     std::map<std::pair<std::string, int>, TAnswer> answers;
+    // The passes offered, in the order they come, when the higher pass wins: each is added once
+    // all are known, the highest first, so that a pass is dropped only for a higher one that stays.
+    std::vector<TPassLine> offered;
     for (const TSatelliteRow& row : rows) {
         const std::string name = UpperCaseAscii(row.Name);
         FView.SetStatusText("  Computing passes for " + name + "...");
@@ -116,9 +120,22 @@ void TScheduleBuilder::BuildPassList() {
         for (const TPassLine& pass : answer.Passes) {
             if (pass.Text.substr(0, 14) < nowText)
                 continue; // started before this second
-            if (direction == 'B' || pass.Direction == direction)
+            if (direction != 'B' && pass.Direction != direction)
+                continue;
+            if (FPriority == TPassPriority::HigherElevation)
+                offered.push_back(pass);
+            else
                 AddPass(pass);
         }
+    }
+    if (!offered.empty()) {
+        std::stable_sort(
+            offered.begin(), offered.end(), [](const TPassLine& a, const TPassLine& b) {
+                return a.MaxElevationDeg.value_or(-91) > b.MaxElevationDeg.value_or(-91);
+            });
+        TPassListUpdate update(FPassList);
+        for (const TPassLine& pass : offered)
+            AddPass(pass);
     }
     FView.SetStatusText("");
 

@@ -55,6 +55,16 @@ constexpr int DefaultMinPassLengthS = 330;
 // Far beyond any station's list: a longer one is refused rather than predicted for minutes.
 constexpr std::size_t MaxSatelliteRows = 1000;
 
+// Which of two overlapping passes the pass list keeps ("PassPriority").
+enum class TPassPriority {
+    // The one that came in first: the satellite higher in the list, within one satellite the
+    // component's order.
+    FirstInList = 0,
+    // The one with the higher maximum elevation (a pass line without one counts lowest); on equal
+    // elevations, the one that came in first.
+    HigherElevation = 1,
+};
+
 // The satellite list cannot be predicted.
 class ESatelliteList : public std::runtime_error {
 public:
@@ -70,6 +80,8 @@ public:
 
     // The component to ask; none until the program has connected one.
     void SetSatellites(TSatellites* satellites) { FSatellites = satellites; }
+    // The overlap rule of the next builds; FirstInList until the program says otherwise.
+    void SetPassPriority(TPassPriority priority) { FPriority = priority; }
 
     // Rebuilds the pass list and the schedule file. A failure throws and leaves the pass list
     // with what was added so far, the file unwritten and the timer disabled; a list of more
@@ -93,6 +105,7 @@ private:
     std::filesystem::path FSchedulePath;
     std::function<void()> FShowNextPass;
     TSatellites* FSatellites = nullptr;
+    TPassPriority FPriority = TPassPriority::FirstInList;
 };
 
 } // namespace kestrune

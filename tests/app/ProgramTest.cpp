@@ -147,5 +147,30 @@ TEST_F(ProgramTest, TheReceiverTypeAndScanBoxAreReadForEveryFrontEnd) {
     EXPECT_EQ(StoredInteger("RxType"), 7);
 }
 
+// "PassPriority" as a number or a text set by hand: 1 lets the higher pass win; anything but 0
+// and 1 is said once at the start; the core never writes it.
+TEST_F(ProgramTest, ThePassPriorityIsReadAsTheOperatorWroteIt) {
+    Component.Passes["NOAA 19"] = WriteCommaText({"20261208100100 N 10 180 600 NOAA 19"});
+    Component.Passes["NOAA 18"] = WriteCommaText({"20261208100200 N 60 180 600 NOAA 18"});
+    Store("SatList", std::string("\"NOAA_19,B,0\",\"NOAA_18,B,0\""));
+    Store("TleDataPath", std::string("/data/tle/"));
+    for (const auto& [stored, winner] : std::vector<std::pair<std::string, std::string>>{
+             {"", "NOAA 19"}, {"1", "NOAA 18"}, {"dword 1", "NOAA 18"}, {"high", "NOAA 19"}}) {
+        SCOPED_TRACE(stored);
+        if (stored == "dword 1")
+            Store("PassPriority", 1);
+        else if (!stored.empty())
+            Store("PassPriority", stored);
+        View.Warnings.clear();
+        Open();
+        RunUntil(1);
+        ASSERT_FALSE(Program->PassList().Empty());
+        EXPECT_EQ(Program->PassList().Pass(0).Satellite, winner);
+        EXPECT_EQ(View.Warnings.size(), stored == "high" ? 1u : 0u);
+        Program.reset();
+    }
+    EXPECT_EQ(StoredString("PassPriority"), "high");
+}
+
 } // namespace
 } // namespace kestrune

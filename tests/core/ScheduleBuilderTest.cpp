@@ -156,6 +156,36 @@ TEST_F(ScheduleBuilderTest, APassOverlappingOnlyADroppedPassStays) {
               (std::vector<std::string>{Pass(10, 0, 0, 600, "A"), Pass(10, 12, 0, 300, "C")}));
 }
 
+// The operator's overlap rule: the earlier satellite of the list by default, the higher pass
+// with "PassPriority" 1 (equal heights: the earlier satellite), over every pass a winner displaces.
+TEST_F(ScheduleBuilderTest, TheHigherPassWinsWhenTheOperatorSaysSo) {
+    const auto pass = [](int hour, int minute, int lengthS, int elevationDeg,
+                         const std::string& name) {
+        return FormatCompact(EncodeDateTime(2025, 5, 28, hour, minute, 0)) + " S " +
+               std::to_string(elevationDeg) + " 180 " + std::to_string(lengthS) + ' ' + name;
+    };
+    // 10:00 the low M2-3 pass and a high M2-4 one; 12:08 an M2-4 pass that overlaps two M2-3
+    // passes that do not overlap each other; 14:00 two passes of the same height.
+    Offer("METEOR-M2 3",
+          {pass(10, 0, 600, 6, "METEOR-M2 3"), pass(12, 0, 600, 30, "METEOR-M2 3"),
+           pass(12, 16, 300, 25, "METEOR-M2 3"), pass(14, 0, 600, 40, "METEOR-M2 3")});
+    Offer("METEOR-M2 4", {pass(10, 5, 600, 53, "METEOR-M2 4"), pass(12, 8, 600, 35, "METEOR-M2 4"),
+                          pass(14, 5, 600, 40, "METEOR-M2 4")});
+    View.Rows = {{"METEOR-M2 3", "B", "0"}, {"METEOR-M2 4", "B", "0"}};
+    Builder.BuildPassList();
+    EXPECT_EQ(test::PassTexts(PassList),
+              (std::vector<std::string>{
+                  pass(10, 0, 600, 6, "METEOR-M2 3"), pass(12, 0, 600, 30, "METEOR-M2 3"),
+                  pass(12, 16, 300, 25, "METEOR-M2 3"), pass(14, 0, 600, 40, "METEOR-M2 3")}));
+    Builder.SetPassPriority(TPassPriority::HigherElevation);
+    Builder.BuildPassList();
+    EXPECT_EQ(test::PassTexts(PassList),
+              (std::vector<std::string>{pass(10, 5, 600, 53, "METEOR-M2 4"),
+                                        pass(12, 8, 600, 35, "METEOR-M2 4"),
+                                        pass(14, 0, 600, 40, "METEOR-M2 3")}));
+    EXPECT_EQ(Schedule().substr(0, 14), "20250528100500");
+}
+
 TEST_F(ScheduleBuilderTest, FindsDashedNamesAndWritesTheGridsName) {
     Offer("NOAA-19", {Pass(10, 0, 0, 600, "NOAA-19"), Pass(13, 0, 0, 600, "NOAA-19")});
     View.Rows = {{"Noaa 19", "N", "720"}};
