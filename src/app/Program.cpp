@@ -218,6 +218,16 @@ TProgram::TProgram(const TProgramEnvironment& environment, IProgramView& view,
                                                FSequencer->ShowNextPass();
                                            });
     FBuilder->SetSatellites(FSatellites.get());
+    FBuilder->SetExports(
+        {[this](const std::string& satellite) -> long long {
+             const TSatelliteDownlink downlink = SatelliteDownlink(satellite, FControls.Rows);
+             if (downlink.Tuning)
+                 return downlink.Tuning->FrequencyHz;
+             return downlink.Item > 0
+                        ? Channels[static_cast<std::size_t>(downlink.Item) - 1].FrequencyHz
+                        : 0;
+         },
+         [this](const std::string& text) { FView.Warn(text); }});
     // Set by hand in the settings file, as a number or a text; never written.
     const std::string priorityText = ReadProgramSetting(settings.Registry, program, "PassPriority");
     TReadOnlyRegistry priorityRegistry(settings.Registry);

@@ -77,7 +77,7 @@ void TScheduleList::Assign(const std::vector<TPassLine>& passes) {
     }
 }
 
-void TScheduleList::SaveToFile(const std::filesystem::path& path, const TLocaleInfo& locale) const {
+void ReplaceFile(const std::filesystem::path& path, const std::string& bytes) {
     std::error_code ignored;
     const std::filesystem::path fullPath = std::filesystem::absolute(path, ignored);
     auto failure = [&](const char* what, const std::error_code& error) {
@@ -86,11 +86,8 @@ void TScheduleList::SaveToFile(const std::filesystem::path& path, const TLocaleI
     };
     // The streams leave the system's reason in errno.
     auto streamError = [] { return std::error_code(errno, std::generic_category()); };
-    std::string bytes;
-    for (const TPassLine& pass : FPasses)
-        bytes += locale.ToSystemCharset(pass.Text) + "\r\n";
 
-    // Written beside the file and renamed over it, so a failure leaves the old schedule whole.
+    // Written beside the file and renamed over it, so a failure leaves the old file whole.
     std::filesystem::path temp = fullPath;
     temp += ".tmp";
     std::ofstream file(temp, std::ios::binary | std::ios::trunc);
@@ -109,6 +106,13 @@ void TScheduleList::SaveToFile(const std::filesystem::path& path, const TLocaleI
         std::filesystem::remove(temp, ignored);
         throw failure("Cannot create file", renameError);
     }
+}
+
+void TScheduleList::SaveToFile(const std::filesystem::path& path, const TLocaleInfo& locale) const {
+    std::string bytes;
+    for (const TPassLine& pass : FPasses)
+        bytes += locale.ToSystemCharset(pass.Text) + "\r\n";
+    ReplaceFile(path, bytes);
 }
 
 } // namespace kestrune

@@ -50,6 +50,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Writes the bytes to the file whole or not at all: to a temporary file beside it, renamed over
+// it. A failure throws EFileError: "Cannot create file \"<full path>\". " and the system's reason.
+void ReplaceFile(const std::filesystem::path& path, const std::string& bytes);
+
 // Sorted without regard to case; a pass whose line equals one already there is not added.
 class TScheduleList {
 public:

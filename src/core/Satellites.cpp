@@ -118,4 +118,19 @@ std::vector<std::string> TSatellites::FileProblems() {
     return ReadCommaText(problems);
 }
 
+std::optional<TSatellites::TPassDetails>
+TSatellites::DescribePass(const std::string& name, TDateTime start, double minElevationDeg) {
+    std::string text;
+    Check(FSatellites->DescribePass(name, start, minElevationDeg, text), "DescribePass");
+    const std::vector<std::string> fields = ReadCommaText(text);
+    if (fields.size() != 3)
+        return std::nullopt;
+    const auto peak = ParseCompact(fields[0]);
+    const auto rise = ParseInt(fields[1]);
+    const auto set = ParseInt(fields[2]);
+    if (!peak || !rise || !set)
+        return std::nullopt;
+    return TPassDetails{*peak, *rise, *set};
+}
+
 } // namespace kestrune

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -65,6 +66,11 @@ public:
     // One line for each file of the data folder that was not read whole, and why, as comma
     // text: "weather.json (OMM JSON) not read: line 3: ..." (empty when every file was).
     virtual HResult GetFileProblems(std::string& problems) = 0;
+    // The pass of the satellite that rises at `start` (to the second) above the minimum
+    // elevation, as comma text: the time of its highest point as yyyymmddhhnnss and the
+    // azimuths at its rise and its set in whole degrees; empty when there is no such pass.
+    virtual HResult DescribePass(const std::string& name, double start, double minElevationDeg,
+                                 std::string& details) = 0;
     // Ends the object; the module that made it must still be loaded.
     virtual void Release() = 0;
 
@@ -102,6 +108,13 @@ public:
     TElementSetIndex ElementSets();
     std::string CheckElementText(const std::string& text);
     std::vector<std::string> FileProblems();
+    // DescribePass read: nothing when the component knows no such pass.
+    struct TPassDetails {
+        TDateTime Peak = 0;
+        int RiseAzimuthDeg = 0, SetAzimuthDeg = 0;
+    };
+    std::optional<TPassDetails> DescribePass(const std::string& name, TDateTime start,
+                                             double minElevationDeg);
 
 private:
     ISatellites* FSatellites;

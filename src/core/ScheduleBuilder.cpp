@@ -2,6 +2,7 @@
 
 #include "core/CommaText.h"
 #include "core/PassLine.h"
+#include "core/ScheduleExport.h"
 #include "core/Text.h"
 
 #include <algorithm>
@@ -140,11 +141,50 @@ void TScheduleBuilder::BuildPassList() {
     FView.SetStatusText("");
 
     FScheduleList.Assign(FPassList.Passes());
-    if (!FSchedulePath.empty())
+    if (!FSchedulePath.empty()) {
         FScheduleList.SaveToFile(FSchedulePath, FLocale);
+        if (FExports.Warn)
+            WriteExports();
+    }
     if (FShowNextPass)
         FShowNextPass();
     FView.EnableTimer();
+}
+
+void TScheduleBuilder::WriteExports() {
+    std::vector<TScheduledPass> passes;
+    for (const TPassLine& pass : FScheduleList.Passes()) {
+        TScheduledPass scheduled;
+        scheduled.Pass = pass;
+        // The component may know the satellite under the dashed name only (see PassesOf).
+        for (const std::string& name : {pass.Satellite, ReplaceAll(pass.Satellite, " ", "-")}) {
+            std::optional<TSatellites::TPassDetails> details;
+            try {
+                details = Satellites().DescribePass(name, pass.Start, FView.MinElevationDeg());
+            } catch (const std::exception&) {
+                // The schedule is written without what the component could not tell.
+            }
+            if (details) {
+                scheduled.Peak = details->Peak;
+                scheduled.AosAzimuthDeg = details->RiseAzimuthDeg;
+                scheduled.LosAzimuthDeg = details->SetAzimuthDeg;
+                break;
+            }
+        }
+        if (FExports.FrequencyHz)
+            scheduled.FrequencyHz = FExports.FrequencyHz(pass.Satellite);
+        passes.push_back(std::move(scheduled));
+    }
+    const TDateTime now = FClock.UtcNow();
+    for (const auto& [extension, text] :
+         {std::pair<const char*, std::string>{".json", ScheduleJson(passes, now)},
+          std::pair<const char*, std::string>{".ics", ScheduleIcs(passes, now)}}) {
+        try {
+            ReplaceFile(std::filesystem::path(FSchedulePath).replace_extension(extension), text);
+        } catch (const EFileError& error) {
+            FExports.Warn(std::string(error.what()) + "; the other schedule files are written");
+        }
+    }
 }
 
 std::vector<TPassLine> TScheduleBuilder::PassesOf(const std::string& name, TDateTime start,

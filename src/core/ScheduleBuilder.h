@@ -65,6 +65,13 @@ enum class TPassPriority {
     HigherElevation = 1,
 };
 
+// Schedule.json and Schedule.ics, written beside the schedule file: the frequency of each
+// satellite's passes (0: none), and whom to tell when they cannot be written (the build goes on).
+struct TScheduleExports {
+    std::function<long long(const std::string& satellite)> FrequencyHz;
+    std::function<void(const std::string& text)> Warn;
+};
+
 // The satellite list cannot be predicted.
 class ESatelliteList : public std::runtime_error {
 public:
@@ -82,6 +89,9 @@ public:
     void SetSatellites(TSatellites* satellites) { FSatellites = satellites; }
     // The overlap rule of the next builds; FirstInList until the program says otherwise.
     void SetPassPriority(TPassPriority priority) { FPriority = priority; }
+    // Writes the schedule for other programs too (with a schedule path); not until the program
+    // says.
+    void SetExports(TScheduleExports exports) { FExports = std::move(exports); }
 
     // Rebuilds the pass list and the schedule file. A failure throws and leaves the pass list
     // with what was added so far, the file unwritten and the timer disabled; a list of more
@@ -96,6 +106,7 @@ public:
 private:
     TSatellites& Satellites() const;
     std::vector<TPassLine> PassesOf(const std::string& name, TDateTime start, int minLengthS);
+    void WriteExports();
 
     IScheduleView& FView;
     TPassList& FPassList;
@@ -106,6 +117,7 @@ private:
     std::function<void()> FShowNextPass;
     TSatellites* FSatellites = nullptr;
     TPassPriority FPriority = TPassPriority::FirstInList;
+    TScheduleExports FExports;
 };
 
 } // namespace kestrune

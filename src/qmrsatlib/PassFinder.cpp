@@ -330,6 +330,8 @@ TPass TPassFinder::MakePass(double riseMin, const TPosition& rise, double setMin
     pass.Peak = FEpoch + peakMin / MinutesPerDay;
     pass.PeakElevationDeg = peakElevationDeg;
     pass.PeakAzimuthDeg = Look(peakMin).AzimuthDeg();
+    pass.RiseAzimuthDeg = FObserver.Look(rise.EarthFixedKm, rise.EarthFixedKmPerS).AzimuthDeg();
+    pass.SetAzimuthDeg = FObserver.Look(set.EarthFixedKm, set.EarthFixedKmPerS).AzimuthDeg();
     pass.Northbound =
         GeodeticLatitudeDeg(set.EarthFixedKm) > GeodeticLatitudeDeg(rise.EarthFixedKm);
     return pass;

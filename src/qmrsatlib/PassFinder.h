@@ -29,6 +29,8 @@ struct TPass {
     TDateTime Peak = 0.0;
     double PeakElevationDeg = 0.0;
     double PeakAzimuthDeg = 0.0;
+    double RiseAzimuthDeg = 0.0;
+    double SetAzimuthDeg = 0.0;
     // The geodetic latitude under the satellite is higher at the set than at the rise.
     bool Northbound = false;
 };

@@ -157,6 +157,32 @@ HResult TQmrSatellites::GetFileProblems(std::string& problems) {
     });
 }
 
+HResult TQmrSatellites::DescribePass(const std::string& name, double start, double minElevationDeg,
+                                     std::string& details) {
+    return Guarded([&] {
+        if (!std::isfinite(start) || start < 0.0 || start > FarFuture ||
+            !(std::fabs(minElevationDeg) <= 90.0))
+            return EInvalidArg;
+        Refresh();
+        details.clear();
+        const TElementSet* set = FCatalog.Find(name);
+        if (!set)
+            return SOk;
+        TSgp4 sgp4(set->Elements);
+        const TObserver observer(FLatitudeDeg, FLongitudeDeg, FHeightM);
+        TPassFinder finder(sgp4, observer, minElevationDeg);
+        // The line's start is the rise rounded to the second.
+        for (const TPass& pass : finder.Find(start - OneSecond, start + OneSecond)) {
+            const TDateTime peak = FromUnixSeconds(std::round(ToUnixSeconds(pass.Peak)));
+            details = WriteCommaText({FormatCompact(peak),
+                                      std::to_string(std::lround(pass.RiseAzimuthDeg) % 360),
+                                      std::to_string(std::lround(pass.SetAzimuthDeg) % 360)});
+            break;
+        }
+        return SOk;
+    });
+}
+
 void TQmrSatellites::Release() {
     delete this;
 }

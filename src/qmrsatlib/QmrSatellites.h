@@ -39,6 +39,8 @@ public:
     HResult GetElementSets(std::string& sets) override;
     HResult CheckElementText(const std::string& text, std::string& problem) override;
     HResult GetFileProblems(std::string& problems) override;
+    HResult DescribePass(const std::string& name, double start, double minElevationDeg,
+                         std::string& details) override;
     void Release() override;
 
 private:

@@ -7,6 +7,9 @@
 #include "support/PassTexts.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -287,6 +290,84 @@ TEST_F(ScheduleBuilderTest, AComponentFailureStopsTheBuildWhereItHappens) {
     EXPECT_EQ(View.CursorDepth, 0);
     // The schedule of the last good build stays.
     EXPECT_EQ(Schedule(), Pass(10, 0, 0, 600, "A") + "\r\n");
+}
+
+// What python3's json module reads from a file, one line per pass ("" when there is no python3).
+std::string ReadBackWithPython(const std::filesystem::path& file) {
+    const std::string command =
+        "python3 -c 'import json, sys\n"
+        "d = json.load(open(sys.argv[1], encoding=\"utf-8\"))\n"
+        "print(d[\"created\"])\n"
+        "for p in d[\"passes\"]:\n"
+        "    print(\"|\".join(str(p[k]) for k in (\"satellite\", \"aos\", \"tca\", \"los\", "
+        "\"max_elevation_deg\", \"aos_azimuth_deg\", \"los_azimuth_deg\", \"direction\", "
+        "\"length_s\", \"frequency_hz\")))' '" +
+        file.string() + "' 2>&1";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, n);
+        if (pclose(pipe) != 0)
+            output = "python3 failed: " + output;
+    }
+    return output;
+}
+
+// Schedule.json and Schedule.ics beside Schedule.txt: read back by a JSON parser, a calendar of
+// folded CR LF lines; one that cannot be written is said and the build goes on.
+TEST_F(ScheduleBuilderTest, TheScheduleForOtherProgramsIsWrittenBesideTheText) {
+    if (std::system("python3 -c pass >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no python3";
+    const std::string name = "METEOR-M2 3 \"quoted\", \xC3\xA9t\xC3\xA9 and a long name to fold";
+    Offer("METEOR-M2 3", {Pass(10, 0, 0, 600, name), Pass(12, 0, 0, 600, name, 'S')});
+    Offer("NOAA 19", {Pass(14, 0, 0, 300, "NOAA 19")});
+    Fake.PassDetails[name] = WriteCommaText({"20250528100503", "12", "197"});
+    View.Rows = {{"METEOR-M2 3", "B", "0"}, {"NOAA 19", "B", "0"}};
+    std::vector<std::string> warnings;
+    Builder.SetExports({[](const std::string& satellite) -> long long {
+                            return satellite == "NOAA 19" ? 0 : 137'900'000;
+                        },
+                        [&](const std::string& text) { warnings.push_back(text); }});
+    Builder.BuildPassList();
+    EXPECT_EQ(ReadBackWithPython(Dir.Path() / "Schedule.json"),
+              "2025-05-28T08:00:00Z\n" + name +
+                  "|2025-05-28T10:00:00Z|2025-05-28T10:05:03Z|2025-05-28T10:10:00Z|40|12|197|"
+                  "northbound|600|137900000\n" +
+                  name +
+                  "|2025-05-28T12:00:00Z|2025-05-28T10:05:03Z|2025-05-28T12:10:00Z|40|12|197|"
+                  "southbound|600|137900000\n"
+                  "NOAA 19|2025-05-28T14:00:00Z|None|2025-05-28T14:05:00Z|40|None|None|northbound|"
+                  "300|None\n");
+    const std::string ics = test::ReadFileBytes(Dir.Path() / "Schedule.ics");
+    std::size_t events = 0, longest = 0;
+    for (std::size_t begin = 0; begin < ics.size();) {
+        const std::size_t end = ics.find("\r\n", begin);
+        ASSERT_NE(end, std::string::npos) << "every line ends in CR LF";
+        longest = std::max(longest, end - begin);
+        events += ics.compare(begin, end - begin, "BEGIN:VEVENT") == 0;
+        begin = end + 2;
+    }
+    EXPECT_EQ(events, 3u);
+    EXPECT_LE(longest, 75u);
+    EXPECT_NE(ics.find("\r\nUID:20250528T120000Z-METEOR-M2-3--quoted-----t---and-a-long-"),
+              std::string::npos);
+    EXPECT_NE(ics.find("\r\nDTSTART:20250528T140000Z\r\nDTEND:20250528T140500Z\r\nSUMMARY:NOAA "
+                       "19\\, 40\xC2\xB0\\, northbound\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(warnings.empty());
+
+    // A folder in the way of Schedule.json: said, and the rest written.
+    std::filesystem::remove(Dir.Path() / "Schedule.json");
+    std::filesystem::create_directories(Dir.Path() / "Schedule.json" / "x");
+    std::filesystem::remove(Dir.Path() / "Schedule.ics");
+    Builder.BuildPassList();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(
+        warnings[0].rfind("Cannot create file \"" + (Dir.Path() / "Schedule.json").string(), 0), 0u)
+        << warnings[0];
+    EXPECT_TRUE(std::filesystem::exists(Dir.Path() / "Schedule.ics"));
+    EXPECT_EQ(View.TimerEnabled, 2);
 }
 
 TEST_F(ScheduleBuilderTest, WithoutAComponentTheBuildSaysSo) {

@@ -41,6 +41,10 @@ public:
         problems.clear();
         return SOk;
     }
+    HResult DescribePass(const std::string&, double, double, std::string& details) override {
+        details.clear();
+        return SOk;
+    }
     void Release() override { delete this; }
 };
 

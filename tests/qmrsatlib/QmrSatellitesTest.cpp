@@ -307,6 +307,32 @@ TEST_F(QmrSatellitesTest, FilesNotReadSayWhy) {
     EXPECT_TRUE(FComponent.DataValid());
 }
 
+// The details a schedule for other programs adds to each pass line: the highest point within
+// the pass, a high northbound pass rising in the south and setting in the north; none for a
+// time at which no pass rises.
+TEST_F(QmrSatellitesTest, APassIsDescribedByItsRise) {
+    int described = 0;
+    for (const std::string& line : FComponent.Passes("NOAA 19", May28, 1)) {
+        const TPassWords pass = Words(line);
+        std::string text;
+        ASSERT_EQ(FComponent->DescribePass("NOAA 19", pass.Rise, 2.0, text), SOk);
+        const std::vector<std::string> fields = ReadCommaText(text);
+        ASSERT_EQ(fields.size(), 3u) << line;
+        const TDateTime peak = ParseCompact(fields[0]).value_or(0);
+        EXPECT_GT(peak, pass.Rise + 60 * OneSecond) << line;
+        EXPECT_LT(peak, pass.Rise + (pass.LengthS - 60) * OneSecond) << line;
+        const int riseDeg = std::stoi(fields[1]), setDeg = std::stoi(fields[2]);
+        if (pass.Direction == "N" && pass.ElevationDeg >= 20) {
+            EXPECT_TRUE(riseDeg > 90 && riseDeg < 270) << line;
+            EXPECT_TRUE(setDeg < 90 || setDeg > 270) << line;
+            ++described;
+        }
+        ASSERT_EQ(FComponent->DescribePass("NOAA 19", pass.Rise + 5 * OneSecond, 2.0, text), SOk);
+        EXPECT_EQ(text, "");
+    }
+    EXPECT_GE(described, 1);
+}
+
 TEST_F(QmrSatellitesTest, InvalidArgumentsAreRefused) {
     std::string text;
     EXPECT_EQ(FComponent->SetLatitude(90.5), EInvalidArg);

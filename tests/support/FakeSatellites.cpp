@@ -64,6 +64,13 @@ HResult TFakeSatellites::GetFileProblems(std::string& problems) {
     return Enter("GetFileProblems");
 }
 
+HResult TFakeSatellites::DescribePass(const std::string& name, double, double,
+                                      std::string& details) {
+    const auto found = PassDetails.find(name);
+    details = found == PassDetails.end() ? "" : found->second;
+    return Enter("DescribePass");
+}
+
 void TFakeSatellites::Release() {
     if (Released)
         *Released = true;

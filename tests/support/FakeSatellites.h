@@ -29,8 +29,9 @@ public:
     // What GetElementSets gives, and what CheckElementText says of every text.
     std::vector<TElementSetEntry> ElementSets;
     std::string ElementTextProblem;
-    // What GetFileProblems gives.
+    // What GetFileProblems gives, and DescribePass for every pass of the named satellite.
     std::vector<std::string> FileProblems;
+    std::map<std::string, std::string> PassDetails;
     double LatitudeDeg = 0, LongitudeDeg = 0, HeightM = 0;
     std::string DataPath;
     bool* Released = nullptr;
@@ -46,6 +47,8 @@ public:
     HResult GetElementSets(std::string& sets) override;
     HResult CheckElementText(const std::string& text, std::string& problem) override;
     HResult GetFileProblems(std::string& problems) override;
+    HResult DescribePass(const std::string& name, double start, double minElevationDeg,
+                         std::string& details) override;
     void Release() override;
 
 private:
