@@ -12,10 +12,10 @@ const char* const PredictHelp =
     R"(Usage: kestrune-predict --tle-dir DIR --lat DEG --lon DEG --height M
                         [--min-elevation DEG] [--days N] [--start YYYYMMDDhhmmss]
                         [--sat "NAME[,DIR[,MINLEN[,CHANNEL]]]"]... [--raw]
-                        [--schedule FILE]
+                        [--schedule FILE] [--pass-priority 0|1]
 
-Predicts the passes of weather satellites over a station from the two-line element
-files in DIR, with the same orbit-prediction component and schedule builder as the
+Predicts the passes of weather satellites over a station from the element files in
+DIR (two- or three-line sets, or OMM as CelesTrak's CSV, JSON or XML), with the same orbit-prediction component and schedule builder as the
 Kestrune window, and prints them as pass lines:
 
   yyyymmddhhnnss D MAXEL AZ LENGTH NAME
@@ -25,7 +25,7 @@ S southbound), the highest elevation and the azimuth at that moment in whole
 degrees, the length in seconds and the satellite's name.
 
 Options:
-  --tle-dir DIR          folder of two- or three-line element files (required)
+  --tle-dir DIR          folder of element files (required)
   --lat DEG              station latitude, degrees north (required)
   --lon DEG              station longitude, degrees east (required)
   --height M             station height above the WGS-84 ellipsoid, metres (required)
@@ -44,6 +44,8 @@ Options:
                          with no direction filter, no overlap removal and no "now"
                          cut-off (minimum length 0 unless MINLEN is given)
   --schedule FILE        also write the schedule file (CR LF lines) to FILE
+  --pass-priority 0|1    which of two overlapping passes stays: 0 the one of the
+                         satellite given first (the default), 1 the higher one
   --help                 show this text
   --version              show the program's version
 
@@ -119,6 +121,7 @@ TPredictOptions ParsePredictOptions(const std::vector<std::string>& args) {
         Sat,
         Raw,
         Schedule,
+        PassPriority,
         Version
     };
     static const option longOptions[] = {
@@ -132,6 +135,7 @@ TPredictOptions ParsePredictOptions(const std::vector<std::string>& args) {
         {"sat", required_argument, nullptr, Sat},
         {"raw", no_argument, nullptr, Raw},
         {"schedule", required_argument, nullptr, Schedule},
+        {"pass-priority", required_argument, nullptr, PassPriority},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, Version},
         {nullptr, 0, nullptr, 0},
@@ -194,6 +198,12 @@ TPredictOptions ParsePredictOptions(const std::vector<std::string>& args) {
             break;
         case Schedule:
             options.SchedulePath = value;
+            break;
+        case PassPriority:
+            if (value != "0" && value != "1")
+                throw EUsage("--pass-priority: '" + value + "' is neither 0 nor 1");
+            options.Priority =
+                value == "1" ? TPassPriority::HigherElevation : TPassPriority::FirstInList;
             break;
         }
     });

@@ -20,6 +20,7 @@ struct TPredictOptions {
     std::optional<TDateTime> Start; // now when not given
     std::vector<TSatelliteRow> Satellites;
     bool Raw = false;
+    TPassPriority Priority = TPassPriority::FirstInList;
     std::string SchedulePath;
     bool Help = false;
     bool Version = false;

@@ -68,6 +68,7 @@ void PrintPassList(TSatellites& satellites, const TPredictOptions& options, TDat
     TScheduleBuilder builder(view, passList, scheduleList, clock, locale, options.SchedulePath,
                              nullptr);
     builder.SetSatellites(&satellites);
+    builder.SetPassPriority(options.Priority);
     builder.BuildPassList();
     for (const TPassLine& pass : passList.Passes())
         std::cout << pass.Text << '\n';

@@ -39,10 +39,10 @@ TEST(PredictOptions, DefaultsAreTheWindowsDefaults) {
 }
 
 TEST(PredictOptions, SatelliteEntriesTakeNameDirectionAndLength) {
-    const TPredictOptions options =
-        ParsePredictOptions(With({"--sat", "METEOR-M2 3", "--sat", " METEOR-M2 4 , N ", "--sat",
-                                  "NOAA 19,S,600", "--start", "20250528120000", "--days", "3",
-                                  "--min-elevation", "7.5", "--raw", "--schedule", "s.txt"}));
+    const TPredictOptions options = ParsePredictOptions(
+        With({"--sat", "METEOR-M2 3", "--sat", " METEOR-M2 4 , N ", "--sat", "NOAA 19,S,600",
+              "--start", "20250528120000", "--days", "3", "--min-elevation", "7.5", "--raw",
+              "--schedule", "s.txt", "--pass-priority", "1"}));
     ASSERT_EQ(options.Satellites.size(), 3u);
     EXPECT_EQ(options.Satellites[0].Name, "METEOR-M2 3");
     EXPECT_EQ(options.Satellites[0].Direction, "B");
@@ -55,6 +55,8 @@ TEST(PredictOptions, SatelliteEntriesTakeNameDirectionAndLength) {
     EXPECT_EQ(options.MinElevationDeg, 7.5);
     EXPECT_TRUE(options.Raw);
     EXPECT_EQ(options.SchedulePath, "s.txt");
+    EXPECT_EQ(options.Priority, TPassPriority::HigherElevation);
+    EXPECT_EQ(ParsePredictOptions(With({})).Priority, TPassPriority::FirstInList);
 }
 
 TEST(PredictOptions, BadCommandLinesSayWhatIsWrong) {
@@ -74,6 +76,8 @@ TEST(PredictOptions, BadCommandLinesSayWhatIsWrong) {
     EXPECT_EQ(UsageError(With({"--sat", "A,N,long"})),
               "--sat: 'A,N,long': the minimum length must be whole seconds");
     EXPECT_EQ(UsageError(With({"--schedule"})), "--schedule needs a value");
+    EXPECT_EQ(UsageError(With({"--pass-priority", "2"})),
+              "--pass-priority: '2' is neither 0 nor 1");
     EXPECT_EQ(UsageError(With({"--verbose"})), "unknown option '--verbose' (see --help)");
     EXPECT_EQ(UsageError(With({"stray"})), "unexpected argument 'stray' (see --help)");
     EXPECT_EQ(UsageError(With({"--sat", "A,N,600,12"})),
