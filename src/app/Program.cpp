@@ -633,6 +633,8 @@ std::string TProgram::StatusLine() const {
         receiver = std::string(type->Name) + ": " + PortState() + ", no receiver driven";
     else if (status.Channel)
         receiver = std::string(type->Name) + ": channel " + std::to_string(*status.Channel);
+    else if (status.OwnFrequency)
+        receiver = std::string(type->Name) + ": " + MegahertzText(status.FrequencyHz, 3) + " MHz";
     else
         receiver = std::string(type->Name) + (status.ScanWhenIdle ? ": scanning" : ": standby");
     return StationStatusText(status) + " | " + receiver;

@@ -286,6 +286,7 @@ TEST_F(PassSequencingTest, AMeteorPassOnItsOwnFrequencyModeAndPassband) {
     EXPECT_EQ(Rig->Sent, (TStrings{"F 137900000", "M FM 120000"}));
     EXPECT_EQ(View.Caption, "METEOR-M2 3 pass");
     EXPECT_EQ(View.TrackingText, TrackingAt(137.9, "METEOR-M2 3"));
+    EXPECT_EQ(Program->StatusLine(), "Receiving METEOR-M2 3, 3 s left | rigctl: 137.900 MHz");
     RunUntil(45, 32);
     EXPECT_EQ(Sequencer().State(), TSequencerState::Idle);
     EXPECT_EQ(Rig->Transactions, 1) << "standby and scan leave the rig where it is";
