@@ -3,9 +3,9 @@
 
 #include "platform/linux/CurlDownloader.h"
 
-#include "platform/LoopbackServer.h"
 #include "qmrsatlib/ElementFile.h"
 #include "support/FakeClock.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 #include <chrono>

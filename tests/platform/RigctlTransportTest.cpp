@@ -3,14 +3,9 @@
 
 #include "platform/linux/RigctlTransport.h"
 
-#include "platform/LoopbackServer.h"
+#include "support/FakeRigctld.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace kestrune {
 namespace {
@@ -19,66 +14,6 @@ using TStrings = std::vector<std::string>;
 
 // How long a test lets the transport wait; short, so a server that never answers costs little.
 constexpr int TimeoutMs = 200;
-
-class TFakeRigctld {
-public:
-    enum class TMode { Answer, Silent, Close };
-
-    explicit TFakeRigctld(TMode mode) : FMode(mode) {}
-
-    TFakeRigctld(const TFakeRigctld&) = delete;
-    TFakeRigctld& operator=(const TFakeRigctld&) = delete;
-
-    std::string Address() const { return FServer.Address(); }
-    int Connections() const { return FConnections; }
-    std::string Received() const {
-        std::lock_guard lock(FMutex);
-        return FReceived;
-    }
-
-private:
-    // Serves one connection at a time until the test ends, never blocking longer than 20 ms.
-    void Serve() {
-        int client = -1;
-        while (!FServer.Stopping()) {
-            pollfd watch{client >= 0 ? client : FServer.Listener(), POLLIN, 0};
-            if (poll(&watch, 1, 20) <= 0)
-                continue;
-            if (client < 0) {
-                client = accept4(FServer.Listener(), nullptr, nullptr, SOCK_CLOEXEC);
-                ++FConnections;
-                if (FMode == TMode::Close) {
-                    close(client);
-                    client = -1;
-                }
-                continue;
-            }
-            char buffer[512];
-            const ssize_t n = read(client, buffer, sizeof buffer);
-            if (n <= 0) {
-                close(client);
-                client = -1;
-                continue;
-            }
-            std::lock_guard lock(FMutex);
-            FReceived.append(buffer, static_cast<std::size_t>(n));
-            if (FMode != TMode::Answer)
-                continue;
-            for (ssize_t i = 0; i < n; ++i)
-                if (buffer[i] == '\n' && write(client, "RPRT 0\n", 7) != 7)
-                    break;
-        }
-        if (client >= 0)
-            close(client);
-    }
-
-    TMode FMode;
-    std::atomic<int> FConnections{0};
-    mutable std::mutex FMutex;
-    std::string FReceived;
-    // Last: its thread ends before the members it uses go.
-    test::TLoopbackServer FServer{[this] { Serve(); }};
-};
 
 std::string FailureOf(TRigctlTransport& transport) {
     try {
@@ -90,7 +25,7 @@ std::string FailureOf(TRigctlTransport& transport) {
 }
 
 TEST(RigctlTransport, SendsEachLineAndReadsOneAnswerEachOnOneConnection) {
-    TFakeRigctld server(TFakeRigctld::TMode::Answer);
+    test::TFakeRigctld server(test::TFakeRigctld::TMode::Answer);
     TRigctlTransport transport(server.Address());
     EXPECT_EQ(transport.Transact({"F 137100000", "M FM 40000"}, TimeoutMs),
               (TStrings{"RPRT 0", "RPRT 0"}));
@@ -100,7 +35,7 @@ TEST(RigctlTransport, SendsEachLineAndReadsOneAnswerEachOnOneConnection) {
 }
 
 TEST(RigctlTransport, AServerThatNeverAnswersTimesOutAndTheNextCallConnectsAgain) {
-    TFakeRigctld server(TFakeRigctld::TMode::Silent);
+    test::TFakeRigctld server(test::TFakeRigctld::TMode::Silent);
     TRigctlTransport transport(server.Address());
     EXPECT_EQ(FailureOf(transport),
               "the rig-control server at " + server.Address() + " did not answer within 200 ms");
@@ -111,7 +46,7 @@ TEST(RigctlTransport, AServerThatNeverAnswersTimesOutAndTheNextCallConnectsAgain
 }
 
 TEST(RigctlTransport, AServerThatClosesIsSaidAndTheNextCallConnectsAgain) {
-    TFakeRigctld server(TFakeRigctld::TMode::Close);
+    test::TFakeRigctld server(test::TFakeRigctld::TMode::Close);
     TRigctlTransport transport(server.Address());
     const std::string closed = "the rig-control server at " + server.Address();
     EXPECT_EQ(FailureOf(transport).rfind(closed, 0), 0u);
@@ -122,7 +57,7 @@ TEST(RigctlTransport, AServerThatClosesIsSaidAndTheNextCallConnectsAgain) {
 TEST(RigctlTransport, NoServerOrABadAddressIsSaid) {
     std::string address;
     {
-        TFakeRigctld server(TFakeRigctld::TMode::Answer);
+        test::TFakeRigctld server(test::TFakeRigctld::TMode::Answer);
         address = server.Address();
     } // nobody listens on its port any more
     TRigctlTransport refused(address);

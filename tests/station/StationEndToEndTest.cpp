@@ -1,7 +1,8 @@
 // Runs the real kestrune-station against settings, a data folder and a tracking socket of its
 // own, with the port spy://loop://, through a real pass that starts shortly after the test
 // begins. The station's location is chosen so that the satellite, NOAA 19 from the bundled
-// element sets, grazes 15 degrees of elevation for about half a minute.
+// element sets, grazes 15 degrees of elevation for about half a minute. A second station tunes
+// a rig-control server of the test's own for a Meteor pass on its own frequency.
 
 #include "core/CommaText.h"
 #include "core/PassLine.h"
@@ -17,6 +18,7 @@
 #include "serial/DebugTrace.h"
 #include "serial/GuiDispatcher.h"
 #include "settings/RegistryVariables.h"
+#include "support/FakeRigctld.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -173,7 +175,8 @@ void WriteSettings(const std::filesystem::path& configFolder, const TPlannedPass
 
 class TStationProcess {
 public:
-    TStationProcess(const std::filesystem::path& root, const std::string& outName) {
+    TStationProcess(const std::filesystem::path& root, const std::string& outName,
+                    const std::string& clockStart = "") {
         const std::string config = "XDG_CONFIG_HOME=" + (root / "config").string();
         const std::string runtime = "XDG_RUNTIME_DIR=" + (root / "run").string();
         const std::string state = "XDG_STATE_HOME=" + (root / "state").string();
@@ -183,7 +186,10 @@ public:
         if (FPid == 0) {
             dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            char* const argv[] = {const_cast<char*>(STATION_EXE), nullptr};
+            const std::string option = "--clock-start=" + clockStart;
+            char* const argv[] = {const_cast<char*>(STATION_EXE),
+                                  clockStart.empty() ? nullptr : const_cast<char*>(option.c_str()),
+                                  nullptr};
             char* const envp[] = {
                 const_cast<char*>(config.c_str()), const_cast<char*>(runtime.c_str()),
                 const_cast<char*>(state.c_str()), const_cast<char*>("LANG=C"), nullptr};
@@ -412,6 +418,63 @@ TEST(StationEndToEnd, SighupReadsTheSettingsAgain) {
     EXPECT_EQ(Matching(after, " notice: SIGHUP: reading the settings again from ").size(), 1u);
     EXPECT_EQ(Matching(after, " pass list: ").size(), 2u);
     EXPECT_FALSE(Matching(after, " NOAA 18").empty());
+}
+
+// A Meteor pass on its own frequency, mode and passband, predicted from an OMM file, through a
+// rig-control server of the test's own: the commands it receives, the tracking string during
+// the pass, and the schedule for other programs. The station's clock starts 16 s before the
+// pass.
+TEST(StationEndToEnd, AMeteorPassTunesTheRigToItsOwnFrequency) {
+    test::TFakeRigctld rig(test::TFakeRigctld::TMode::Answer);
+    test::TTempDir root;
+    std::filesystem::create_directories(root.Path() / "omm");
+    std::filesystem::copy_file(std::string(KESTRUNE_TEST_DATA) + "/omm/meteor-m2-3.json",
+                               root.Path() / "omm" / "gp.php-GROUP-weather-FORMAT-json.txt");
+    std::filesystem::create_directory(root.Path() / "run");
+    TFileRegistry registry(root.Path() / "config" / "Quillmere");
+    const TSettingsContext context{registry, [] { return std::string("Kestrune"); }};
+    TRegistryString(context, "TleDataPath", (root.Path() / "omm").string() + "/");
+    TRegistryString(context, "ObsLatitude", "55.9");
+    TRegistryString(context, "ObsLongitude", "-3.2");
+    TRegistryString(context, "ObsHeight", "180");
+    TRegistryInteger(context, "PrePassGap", 2);
+    TRegistryInteger(context, "DaysLookAhead", 1);
+    TRegistryString(context, "SatList", "\"METEOR-M2_3,B,330\"");
+    TRegistryString(context, "SatChannels", "\"METEOR-M2_3,137900000,FM,120000\"");
+    TRegistryInteger(context, "RxType", RxRigctl);
+    TRegistryString(context, "RigctlAddress", rig.Address());
+
+    TStationProcess station(root.Path(), "station", "20250528083250");
+    TTrackingClient client(root.Path() / "run" / "Kestrune" / "Tracking.sock");
+    ASSERT_TRUE(client.Connected());
+    const auto deadline = std::chrono::steady_clock::now() + 40s;
+    while (rig.Received().empty() && std::chrono::steady_clock::now() < deadline) {
+        client.Drain();
+        std::this_thread::sleep_for(100ms);
+    }
+    std::this_thread::sleep_for(1500ms);
+    client.Drain();
+    station.Signal(SIGTERM);
+    EXPECT_EQ(station.Wait(10s), 0);
+    SCOPED_TRACE(test::ReadFileBytes(root.Path() / "station.out") +
+                 test::ReadFileBytes(root.Path() / "station.err"));
+
+    EXPECT_EQ(rig.Received(), "F 137900000\nM FM 120000\n");
+    EXPECT_FALSE(Matching(Lines(client.Text()),
+                          "DATA Data UP0 DN137900000 UMFM-W DMFM-W AZ000 EL000 SNMETEOR-M2 3")
+                     .empty());
+    const auto log = Lines(test::ReadFileBytes(root.Path() / "station.out"));
+    EXPECT_EQ(Matching(log, " receiver: 137.900 MHz, the satellite's own frequency").size(), 1u);
+    const std::filesystem::path state = root.Path() / "state" / "Quillmere" / "Kestrune";
+    EXPECT_NE(test::ReadFileBytes(state / "Schedule.json")
+                  .find("{\"satellite\": \"METEOR-M2 3\", \"aos\": \"2025-05-28T08:33:06Z\", "
+                        "\"tca\": \"2025-05-28T08:39:15Z\", \"los\": \"2025-05-28T08:45:21Z\", "
+                        "\"max_elevation_deg\": 19, \"aos_azimuth_deg\": 27, "
+                        "\"los_azimuth_deg\": 147, \"direction\": \"southbound\", "
+                        "\"length_s\": 735, \"frequency_hz\": 137900000}"),
+              std::string::npos);
+    EXPECT_NE(test::ReadFileBytes(state / "Schedule.ics").find("\r\nDTSTART:20250528T083306Z\r\n"),
+              std::string::npos);
 }
 
 } // namespace
