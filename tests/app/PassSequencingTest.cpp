@@ -270,8 +270,9 @@ TEST_F(PassSequencingTest, AMeteorPassOnItsOwnChannel) {
     EXPECT_EQ(View.TrackingText, TrackingAt(137.91, "METEOR-M2 3"));
 }
 
-// A Meteor pass on its own frequency, mode and passband: the SDR program is tuned to them, the
-// tracking string carries the frequency, and a list read back keeps the item as it was written.
+// A Meteor pass on its own frequency, mode and passband (the commands and the tracking string
+// are the end-to-end test's): tuned once at the start, left alone by standby and scan around
+// it, named in the status line, and the item stored back as it was written.
 TEST_F(PassSequencingTest, AMeteorPassOnItsOwnFrequencyModeAndPassband) {
     Component.Passes["METEOR-M2 3"] = WriteCommaText({"20250528090030 S 40 180 3 METEOR-M2 3"});
     Store("SatList", std::string("\"METEOR-M2_3,B,0\""));
@@ -283,9 +284,8 @@ TEST_F(PassSequencingTest, AMeteorPassOnItsOwnFrequencyModeAndPassband) {
     RunUntil(30);
     EXPECT_EQ(Rig->Transactions, 0);
     TickAt(31);
-    EXPECT_EQ(Rig->Sent, (TStrings{"F 137900000", "M FM 120000"}));
+    EXPECT_EQ(Rig->Transactions, 1);
     EXPECT_EQ(View.Caption, "METEOR-M2 3 pass");
-    EXPECT_EQ(View.TrackingText, TrackingAt(137.9, "METEOR-M2 3"));
     EXPECT_EQ(Program->StatusLine(), "Receiving METEOR-M2 3, 3 s left | rigctl: 137.900 MHz");
     RunUntil(45, 32);
     EXPECT_EQ(Sequencer().State(), TSequencerState::Idle);
