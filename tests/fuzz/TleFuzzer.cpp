@@ -1,6 +1,8 @@
-// Arbitrary bytes as the one file of a data folder; then the component says whether the data
-// are valid and computes passes for the name on the input's first line and for a fixed name.
-// Every answer must succeed, and every pass line must have the pass line's layout.
+// Arbitrary bytes as the one file of a data folder (read as two- or three-line sets or as OMM
+// CSV, JSON or XML, by its content; the seeds hold each form); then the component says whether
+// the data are valid and what of the file it could not read, computes passes for the name on the
+// input's first line and for a fixed name, and describes the first of them. Every answer must
+// succeed, and every pass line must have the pass line's layout.
 
 #include "core/CommaText.h"
 #include "core/DateTime.h"
@@ -72,6 +74,9 @@ void Passes(ISatellites& satellites, const std::string& name) {
     for (const auto& line : ReadCommaText(text)) {
         // A threshold of 0 degrees: every word is a plain decimal without sign.
         Check(IsPassLine(line, name), "a pass line out of shape");
+        std::string details;
+        Check(satellites.DescribePass(name, *ParseCompact(line.substr(0, 14)), 0.0, details) == SOk,
+              "DescribePass failed");
         Check(line.substr(0, 14) >= FormatCompact(start) &&
                   line.substr(0, 14) <= FormatCompact(start + Days),
               "a pass rising outside the window");
@@ -97,6 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t valid = -1;
     Check(satellites->GetDataValid(valid) == SOk && (valid == 0 || valid == 1),
           "GetDataValid failed");
+    std::string problems;
+    Check(satellites->GetFileProblems(problems) == SOk, "GetFileProblems failed");
 
     // The first line, as a name line would be.
     std::string firstLine = bytes.substr(0, bytes.find('\n'));
