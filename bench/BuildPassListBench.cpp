@@ -1,10 +1,14 @@
 // Pass-list builds with the real component reading the bundled element sets: the default three
-// satellites over 21 days, as the window does it at every restart, and long satellite lists made
-// of the same few rows over and over.
+// satellites over 21 days, as the window does it at every restart, with and without the schedule
+// files (Schedule.txt, and Schedule.json and Schedule.ics with the component's pass details), and
+// long satellite lists made of the same few rows over and over.
 #include "core/ScheduleBuilder.h"
 #include "qmrsatlib/QmrSatellites.h"
 
 #include <benchmark/benchmark.h>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
 
 namespace kestrune {
 namespace {
@@ -30,15 +34,18 @@ public:
     void EnableTimer() override {}
 };
 
-void Build(benchmark::State& state, TQuietView view) {
+void Build(benchmark::State& state, TQuietView view, const std::filesystem::path& schedule = {}) {
     TSatellites satellites(new TQmrSatellites, nullptr);
     satellites.SetDataPath(SAMPLE_TLE_DIR);
     TPassList passList;
     TScheduleList scheduleList;
     TFixedClock clock;
     TLocaleInfo locale;
-    TScheduleBuilder builder(view, passList, scheduleList, clock, locale, "", nullptr);
+    TScheduleBuilder builder(view, passList, scheduleList, clock, locale, schedule, nullptr);
     builder.SetSatellites(&satellites);
+    if (!schedule.empty())
+        builder.SetExports({[](const std::string&) { return 137'100'000LL; },
+                            [](const std::string& text) { throw std::runtime_error(text); }});
     for (auto _ : state) {
         builder.BuildPassList();
         benchmark::DoNotOptimize(passList.Count());
@@ -50,6 +57,15 @@ void BuildPassListDefault21Days(benchmark::State& state) {
     Build(state, TQuietView());
 }
 BENCHMARK(BuildPassListDefault21Days)->Unit(benchmark::kMillisecond);
+
+void BuildPassListDefault21DaysWithScheduleFiles(benchmark::State& state) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("kestrune-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    Build(state, TQuietView(), folder / "Schedule.txt");
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BuildPassListDefault21DaysWithScheduleFiles)->Unit(benchmark::kMillisecond);
 
 // The default rows, a copy of one with another minimum length and one with another direction,
 // repeated until the list has the given number of rows.
