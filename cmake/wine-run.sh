@@ -1,0 +1,25 @@
+#!/bin/sh
+# wine-run.sh PREFIX PROGRAM ARGS...: runs a Windows program of the build under Wine in the Wine
+# prefix PREFIX, made on first use. A persistent wineserver is started first, detached from this
+# program's output (a server that inherits the pipe of a test runner keeps it waiting), and a
+# new prefix is made under a lock (cold parallel starts of Wine race).
+set -eu
+prefix=$1
+shift
+export WINEPREFIX="$prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installer dialogs: nothing here uses .NET or the HTML engine.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+
+mkdir -p "$prefix"
+(
+    flock 9
+    # Neither the server nor the services that a new prefix starts may keep the lock's file.
+    wineserver -p600 </dev/null >/dev/null 2>&1 9>&- || true
+    if [ ! -d "$prefix/drive_c/windows" ]; then
+        "$wine" wineboot.exe --init </dev/null >/dev/null 2>&1 9>&-
+    fi
+) 9>"$prefix.lock"
+exec "$wine" "$@"
