@@ -1,5 +1,6 @@
 #include "platform/windows/ShellProcess.h"
 
+#include "platform/windows/UniqueHandle.h"
 #include "platform/windows/WideText.h"
 
 #include <chrono>
@@ -20,16 +21,6 @@ constexpr std::size_t MaxOutputPerCall = 64 * 1024;
 [[noreturn]] void Fail(const char* what) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
 }
-
-// A handle closed at the end of the scope unless released.
-struct THandle {
-    HANDLE Value = nullptr;
-    ~THandle() {
-        if (Value != nullptr && Value != INVALID_HANDLE_VALUE)
-            ::CloseHandle(Value);
-    }
-    HANDLE Release() { return std::exchange(Value, nullptr); }
-};
 
 std::wstring NameOf(std::wstring_view entry) {
     // "=C:=C:\dir" entries start with "=": the name runs to the next "=".
@@ -65,23 +56,25 @@ std::wstring EnvironmentBlock(const TEnvironmentList& variables) {
 
 TShellProcess::TShellProcess(const std::string& command, const TEnvironmentList& environment) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    THandle readEnd, writeEnd, input, job;
-    if (!::CreatePipe(&readEnd.Value, &writeEnd.Value, &inherit, 0))
+    HANDLE pipeRead = nullptr, pipeWrite = nullptr;
+    if (!::CreatePipe(&pipeRead, &pipeWrite, &inherit, 0))
         Fail("CreatePipe");
-    ::SetHandleInformation(readEnd.Value, HANDLE_FLAG_INHERIT, 0);
-    input.Value = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                OPEN_EXISTING, 0, nullptr);
-    if (input.Value == INVALID_HANDLE_VALUE)
+    TUniqueHandle readEnd(pipeRead), writeEnd(pipeWrite);
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    const TUniqueHandle input(::CreateFileW(L"NUL", GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                            OPEN_EXISTING, 0, nullptr));
+    if (input.get() == INVALID_HANDLE_VALUE)
         Fail("NUL");
 
     // Every process of the job ends when the job's last handle closes, this program's end
     // included.
-    job.Value = ::CreateJobObjectW(nullptr, nullptr);
-    if (job.Value == nullptr)
+    TUniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (job == nullptr)
         Fail("CreateJobObjectW");
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!::SetInformationJobObject(job.Value, JobObjectExtendedLimitInformation, &limits,
+    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
                                    sizeof limits))
         Fail("SetInformationJobObject");
 
@@ -94,9 +87,9 @@ TShellProcess::TShellProcess(const std::string& command, const TEnvironmentList&
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.Value;
-    startup.hStdOutput = writeEnd.Value;
-    startup.hStdError = writeEnd.Value;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
     PROCESS_INFORMATION process{};
     // Suspended until it is in the job, so that nothing it starts can escape it.
     if (!::CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
@@ -104,19 +97,19 @@ TShellProcess::TShellProcess(const std::string& command, const TEnvironmentList&
                               CREATE_NO_WINDOW,
                           block.data(), nullptr, &startup, &process))
         Fail("cmd.exe");
-    THandle thread{process.hThread};
+    const TUniqueHandle thread(process.hThread);
     FProcess = process.hProcess;
     FProcessId = process.dwProcessId;
-    if (!::AssignProcessToJobObject(job.Value, FProcess)) {
+    if (!::AssignProcessToJobObject(job.get(), FProcess)) {
         const DWORD error = ::GetLastError();
         ::TerminateProcess(FProcess, 1);
         ::CloseHandle(FProcess);
         throw std::system_error(static_cast<int>(error), std::system_category(),
                                 "AssignProcessToJobObject");
     }
-    ::ResumeThread(thread.Value);
-    FJob = job.Release();
-    FOutput = readEnd.Release();
+    ::ResumeThread(thread.get());
+    FJob = job.release();
+    FOutput = readEnd.release();
 }
 
 TShellProcess::~TShellProcess() {
