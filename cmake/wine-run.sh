@@ -26,6 +26,9 @@ mkdir -p "$prefix"
         else
             "$wine" wineboot.exe --init </dev/null >/dev/null 2>&1 9>&-
         fi
+        # One program started and ended before any other: two first programs of a new server
+        # at once can leave one of them hanging.
+        "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&-
     fi
 ) 9>"$prefix.lock"
 exec "$wine" "$@"

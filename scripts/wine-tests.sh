@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export WINEPREFIX="$PWD/build/windows/wineprefix"
+# -w: until it has gone, or the first test finds a dying server and hangs on it.
 wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 status=0
 xvfb-run -a ctest --preset windows "$@" || status=$?
 wineserver -k 2>/dev/null || true

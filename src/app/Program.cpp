@@ -60,7 +60,8 @@ std::string PortOpenAdvice(const std::string& port, int systemError) {
     std::string text = "Error opening: " + port;
     if (systemError <= 0)
         return text;
-    text += ": " + std::generic_category().message(systemError);
+    // The platform's own error numbers: errno on Linux, Win32 codes on Windows.
+    text += ": " + std::system_category().message(systemError);
     if (systemError == EACCES)
         text += "; the user must be in the device's group (dialout on Debian: sudo adduser $USER "
                 "dialout, then log in again)";

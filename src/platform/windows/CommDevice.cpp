@@ -26,17 +26,13 @@ int TCommDevice::Open(const std::string& portName, std::unique_ptr<ISerialDevice
 }
 
 TCommDevice::TCommDevice(HANDLE port)
-    : FPort(port), FWaitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+    : FPortHandle(port), FPort(port), FWaitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       FReadEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       FWriteEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       FCancelEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 TCommDevice::~TCommDevice() {
     ::CancelIoEx(FPort, nullptr);
-    ::CloseHandle(FPort);
-    for (HANDLE event : {FWaitEvent, FReadEvent, FWriteEvent, FCancelEvent})
-        if (event != nullptr)
-            ::CloseHandle(event);
 }
 
 namespace {
@@ -101,7 +97,7 @@ int TCommDevice::SetCommTimeouts(const TCommTimeouts& timeouts) {
 
 int TCommDevice::SetCommMask(std::uint32_t mask) {
     FCancelled = false;
-    ::ResetEvent(FCancelEvent);
+    ::ResetEvent(FCancelEvent.get());
     return Answer(::SetCommMask(FPort, mask));
 }
 
@@ -110,12 +106,12 @@ int TCommDevice::WaitCommEvent(std::uint32_t& mask) {
     if (FCancelled)
         return 0;
     OVERLAPPED overlapped{};
-    overlapped.hEvent = FWaitEvent;
+    overlapped.hEvent = FWaitEvent.get();
     DWORD events = 0;
     if (!::WaitCommEvent(FPort, &events, &overlapped)) {
         if (::GetLastError() != ERROR_IO_PENDING)
             return LastError();
-        const HANDLE handles[] = {FWaitEvent, FCancelEvent};
+        const HANDLE handles[] = {FWaitEvent.get(), FCancelEvent.get()};
         if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) {
             // Ended by CancelWait: the wait is taken back before its OVERLAPPED goes away.
             ::CancelIoEx(FPort, &overlapped);
@@ -133,13 +129,13 @@ int TCommDevice::WaitCommEvent(std::uint32_t& mask) {
 
 void TCommDevice::CancelWait() {
     FCancelled = true;
-    ::SetEvent(FCancelEvent);
+    ::SetEvent(FCancelEvent.get());
 }
 
 int TCommDevice::WriteFile(const void* data, std::size_t length, std::size_t& written) {
     written = 0;
     OVERLAPPED overlapped{};
-    overlapped.hEvent = FWriteEvent;
+    overlapped.hEvent = FWriteEvent.get();
     DWORD transferred = 0;
     const BOOL started =
         ::WriteFile(FPort, data, static_cast<DWORD>(length), &transferred, &overlapped);
@@ -160,7 +156,7 @@ int TCommDevice::ReadFile(void* data, std::size_t capacity, std::size_t& read) {
     if (wanted == 0)
         return 0;
     OVERLAPPED overlapped{};
-    overlapped.hEvent = FReadEvent;
+    overlapped.hEvent = FReadEvent.get();
     DWORD transferred = 0;
     const BOOL started = ::ReadFile(FPort, data, wanted, &transferred, &overlapped);
     const int error = Complete(started, overlapped, transferred);

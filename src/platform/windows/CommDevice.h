@@ -3,10 +3,10 @@
 // use, so that the event thread's WaitCommEvent and the other thread's writes go on side by
 // side and a wait can be ended at once. Answers are Win32 error codes.
 
+#include "platform/windows/UniqueHandle.h"
 #include "serial/SerialDevice.h"
 
 #include <atomic>
-#include <windows.h>
 
 namespace kestrune {
 
@@ -40,13 +40,14 @@ private:
     // Waits for an overlapped call that went pending; 0 or the error.
     int Complete(BOOL started, OVERLAPPED& overlapped, DWORD& transferred);
 
+    const TUniqueHandle FPortHandle;
     const HANDLE FPort;
     // One event per kind of overlapped call: the event thread waits while this one writes.
-    const HANDLE FWaitEvent;
-    const HANDLE FReadEvent;
-    const HANDLE FWriteEvent;
+    const TUniqueHandle FWaitEvent;
+    const TUniqueHandle FReadEvent;
+    const TUniqueHandle FWriteEvent;
     // Set by CancelWait, cleared by SetCommMask.
-    const HANDLE FCancelEvent;
+    const TUniqueHandle FCancelEvent;
     std::atomic<bool> FCancelled = false;
 };
 
