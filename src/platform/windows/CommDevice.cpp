@@ -147,11 +147,13 @@ int TCommDevice::WriteFile(const void* data, std::size_t length, std::size_t& wr
 
 int TCommDevice::ReadFile(void* data, std::size_t capacity, std::size_t& read) {
     read = 0;
-    // Only what has arrived, so that the read completes at once whatever the read timeouts.
+    // Only what has arrived, so that the read completes at once whatever the read timeouts. The
+    // look at the queue clears the line errors: they are kept for ClearCommError.
     DWORD errors = 0;
     COMSTAT stat{};
     if (!::ClearCommError(FPort, &errors, &stat))
         return LastError();
+    FLineErrors |= errors;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(capacity, stat.cbInQue));
     if (wanted == 0)
         return 0;
@@ -180,7 +182,7 @@ int TCommDevice::ClearCommError(std::uint32_t& errors, TComStat& stat) {
     DWORD value = 0;
     COMSTAT queues{};
     const int error = Answer(::ClearCommError(FPort, &value, &queues));
-    errors = value;
+    errors = value | FLineErrors.exchange(0);
     stat.InQue = queues.cbInQue;
     stat.OutQue = queues.cbOutQue;
     return error;

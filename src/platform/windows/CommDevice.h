@@ -49,6 +49,8 @@ private:
     // Set by CancelWait, cleared by SetCommMask.
     const TUniqueHandle FCancelEvent;
     std::atomic<bool> FCancelled = false;
+    // Line errors that ReadFile's look at the queue cleared, kept for the next ClearCommError.
+    std::atomic<std::uint32_t> FLineErrors = 0;
 };
 
 } // namespace kestrune
