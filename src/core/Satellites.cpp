@@ -26,6 +26,8 @@ const char* KnownHResultText(HResult code) {
         return "The parameter is incorrect";
     case ClassENotAvailable:
         return "Class not available";
+    case RegDbEClassNotReg:
+        return "Class not registered";
     default:
         return nullptr;
     }
@@ -48,6 +50,12 @@ std::string DescribeHResult(HResult code) {
 std::string SatellitesConnectionMessage(const std::filesystem::path& module,
                                         const std::string& reason) {
     const std::string file = Utf8FromPath(module.filename());
+    if (SameTextAscii(Utf8FromPath(module.extension()), ".dll"))
+        return "Error connecting to in-process COM server " + file +
+               "\r\rTry using the command \"REGSVR32 " + file +
+               "\" from the command prompt in the folder containing the file " + file +
+               ".\r\rThe REGSVR32 command may be found in your Windows System folder." +
+               "\r\rThe loader reported: " + reason;
     return "Error connecting to in-process COM server " + file + "\r\rTry copying the file " +
            file + " into the folder containing the program (" + Utf8FromPath(module.parent_path()) +
            ") and start it again." + "\r\rThe loader reported: " + reason;

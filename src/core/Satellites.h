@@ -25,6 +25,7 @@ constexpr HResult EFail = static_cast<HResult>(0x80004005);
 constexpr HResult EOutOfMemory = static_cast<HResult>(0x8007000E);
 constexpr HResult EInvalidArg = static_cast<HResult>(0x80070057);
 constexpr HResult ClassENotAvailable = static_cast<HResult>(0x80040111);
+constexpr HResult RegDbEClassNotReg = static_cast<HResult>(0x80040154);
 
 constexpr bool Failed(HResult code) {
     return code < 0;
@@ -122,8 +123,11 @@ private:
 };
 
 // The message shown when the component cannot be connected: what failed, the remedy, and the
-// loader's own words, as three paragraphs separated by two carriage returns. `module` is where
-// the component was looked for: its file name and the program's folder.
+// loader's own words, as paragraphs separated by two carriage returns. `module` is where the
+// component was looked for: its file name and the program's folder. A ".dll" is an in-process
+// COM server that the system finds through its registration, so the remedy is registering it
+// with REGSVR32; any other module is loaded from the program's folder, so the remedy is copying
+// it there.
 std::string SatellitesConnectionMessage(const std::filesystem::path& module,
                                         const std::string& reason);
 

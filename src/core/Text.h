@@ -23,6 +23,11 @@ std::optional<int> ParseInt(std::string_view text);
 // nothing.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
+// UTF-16 for the interfaces that take it (the orbit component's BSTR texts). A byte sequence
+// that is no UTF-8, or a lone surrogate, becomes U+FFFD.
+std::u16string Utf16FromUtf8(std::string_view utf8);
+std::string Utf8FromUtf16(std::u16string_view utf16);
+
 // Paths from and to the program's UTF-8 texts. A path made from a narrow string takes it in the
 // system's code page where paths are wide (a folder "Bjørn TLE" would not be found there), so
 // every path made from a text of the program goes through these.

@@ -11,6 +11,10 @@ namespace kestrune {
 // mode, azimuth and elevation fields, and the satellite's name (empty when none).
 std::string TrackingString(const std::string& satellite, double frequencyHz);
 
+// Why the tracking server could not start, by the DDE library's error code: "Error occurred when
+// DDE ran out of memory ($04007)" and the like.
+std::string DdeStartErrorText(unsigned code);
+
 // The read-only edit box at the bottom of the window that shows the string.
 class ITrackingView {
 public:

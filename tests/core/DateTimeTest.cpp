@@ -77,5 +77,17 @@ TEST(Text, TrimsUppercasesComparesAndReplaces) {
     EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "aa");
 }
 
+TEST(Text, ConvertsBetweenUtf8AndUtf16) {
+    // "Bjørn €" and a satellite name beyond the basic plane (U+1F6F0, a surrogate pair).
+    const std::string utf8 = "Bj\xc3\xb8rn \xe2\x82\xac \xf0\x9f\x9b\xb0";
+    const std::u16string utf16 = u"Bj\u00f8rn \u20ac \U0001F6F0";
+    EXPECT_EQ(Utf16FromUtf8(utf8), utf16);
+    EXPECT_EQ(Utf8FromUtf16(utf16), utf8);
+    // What is no UTF-8 (a Latin-1 byte, an overlong "/", a cut sequence) and a lone surrogate
+    // become U+FFFD, one for each byte or unit that cannot be read.
+    EXPECT_EQ(Utf16FromUtf8("a\xf8 \xc0\xaf \xe2\x82"), u"a\ufffd \ufffd\ufffd \ufffd\ufffd");
+    EXPECT_EQ(Utf8FromUtf16(std::u16string(u"x") + char16_t(0xD800) + u"y"), "x\xef\xbf\xbdy");
+}
+
 } // namespace
 } // namespace kestrune

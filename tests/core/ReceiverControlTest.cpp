@@ -294,5 +294,12 @@ TEST(TrackingString, HasTheFixedLayout) {
               "UP0 DN137200000 UMFM-W DMFM-W AZ000 EL000 SNX");
 }
 
+TEST(TrackingString, DdeStartErrorsNameTheirCodeInHexadecimal) {
+    EXPECT_EQ(DdeStartErrorText(0x4007), "Error occurred when DDE ran out of memory ($04007)");
+    EXPECT_EQ(DdeStartErrorText(0x4008), "Error occurred when DDE ran out of memory ($04008)");
+    EXPECT_EQ(DdeStartErrorText(0x400A), "DDE Error - conversation not established ($0400a)");
+    EXPECT_EQ(DdeStartErrorText(0x4006), "An error returned from DDE  ($04006)");
+}
+
 } // namespace
 } // namespace kestrune
