@@ -1,6 +1,7 @@
 #include "platform/windows/ModuleLoader.h"
 
 #include "core/Text.h"
+#include "platform/windows/Executable.h"
 #include "qmrsatlib/windows/Bstr.h"
 #include "qmrsatlib/windows/SatellitesCom.h"
 
@@ -135,17 +136,7 @@ std::unique_ptr<TSatellites> ConnectSatellites(const std::filesystem::path& modu
 }
 
 std::filesystem::path SatellitesModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return std::filesystem::path(path).parent_path() / L"QmrSatLib.dll";
+    return ExecutableDir() / "QmrSatLib.dll";
 }
 
 } // namespace kestrune
