@@ -89,6 +89,16 @@ public:
         return TextOut(problem,
                        [&](BSTR* out) { return FSatellites->CheckElementText(in.Get(), out); });
     }
+    HResult GetFileProblems(std::string& problems) override {
+        return TextOut(problems, [&](BSTR* out) { return FSatellites->GetFileProblems(out); });
+    }
+    HResult DescribePass(const std::string& name, double start, double minElevationDeg,
+                         std::string& details) override {
+        const com::TBstr nameText(name);
+        return TextOut(details, [&](BSTR* out) {
+            return FSatellites->DescribePass(nameText.Get(), start, minElevationDeg, out);
+        });
+    }
     void Release() override {
         FSatellites->Release();
         delete this;

@@ -132,13 +132,21 @@ public:
             return FSatellites.CheckElementText(Utf8FromBstr(text), out);
         });
     }
+    HRESULT STDMETHODCALLTYPE GetFileProblems(BSTR* problems) override {
+        return TextOut(problems,
+                       [&](std::string& text) { return FSatellites.GetFileProblems(text); });
+    }
+    HRESULT STDMETHODCALLTYPE DescribePass(BSTR name, double start, double minElevationDeg,
+                                           BSTR* details) override {
+        return TextOut(details, [&](std::string& text) {
+            return FSatellites.DescribePass(Utf8FromBstr(name), start, minElevationDeg, text);
+        });
+    }
     HRESULT STDMETHODCALLTYPE Reserved02() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved05() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved06() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved08() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved10() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved15() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Reserved16() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved17() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved18() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved19() override { return E_NOTIMPL; }

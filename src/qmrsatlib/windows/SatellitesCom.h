@@ -49,8 +49,12 @@ struct ISatellites : public IDispatch {
     /* 13 */ virtual HRESULT STDMETHODCALLTYPE GetElementSets(BSTR* sets) = 0;
     // What keeps an element file's text from being read whole; empty when nothing does.
     /* 14 */ virtual HRESULT STDMETHODCALLTYPE CheckElementText(BSTR text, BSTR* problem) = 0;
-    /* 15 */ virtual HRESULT STDMETHODCALLTYPE Reserved15() = 0;
-    /* 16 */ virtual HRESULT STDMETHODCALLTYPE Reserved16() = 0;
+    // The files of the data folder that were not read whole, and why; empty when all were.
+    /* 15 */ virtual HRESULT STDMETHODCALLTYPE GetFileProblems(BSTR* problems) = 0;
+    // The pass that rises at start: its highest point and the azimuths at rise and set.
+    /* 16 */ virtual HRESULT STDMETHODCALLTYPE DescribePass(BSTR name, double start,
+                                                            double minElevationDeg,
+                                                            BSTR* details) = 0;
     /* 17 */ virtual HRESULT STDMETHODCALLTYPE Reserved17() = 0;
     /* 18 */ virtual HRESULT STDMETHODCALLTYPE Reserved18() = 0;
     /* 19 */ virtual HRESULT STDMETHODCALLTYPE Reserved19() = 0;

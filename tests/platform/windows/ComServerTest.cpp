@@ -1,11 +1,13 @@
 // QmrSatLib.dll as COM serves it: created through its class id as the program creates it, the
 // same answers as the component called directly, texts that are no ASCII included, and
 // registration per user and per machine.
+#include "core/DateTime.h"
 #include "core/Text.h"
 #include "platform/windows/ModuleLoader.h"
 #include "qmrsatlib/QmrSatellites.h"
 #include "support/TempDir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -76,6 +78,7 @@ TEST_F(ComServer, CreatedThroughItsClassIdAnswersAsTheComponentCalledDirectly) {
     const std::filesystem::path folder = dir.Path() / PathFromUtf8("Bj\xc3\xb8rn TLE");
     std::filesystem::create_directory(folder);
     std::filesystem::copy_file(KESTRUNE_TEST_DATA "/tle/weather.txt", folder / "weather.txt");
+    std::ofstream(folder / "broken.txt") << "NOAA 99\n1 x\n";
     const double start = 46000.0; // 2025-12-09
     {
         auto satellites = ConnectSatellites(SatellitesModulePath());
@@ -99,6 +102,18 @@ TEST_F(ComServer, CreatedThroughItsClassIdAnswersAsTheComponentCalledDirectly) {
         const std::string problem = satellites->CheckElementText("NOAA 19\n1 x\n");
         EXPECT_FALSE(problem.empty());
         EXPECT_EQ(problem, direct.CheckElementText("NOAA 19\n1 x\n"));
+        // The pass details and the folder's file problems, which the schedule files carry.
+        const std::vector<std::string> fileProblems = satellites->FileProblems();
+        EXPECT_EQ(fileProblems.size(), 1u);
+        EXPECT_EQ(fileProblems, direct.FileProblems());
+        const std::optional<TDateTime> rise = ParseCompact(passes.substr(1, 14));
+        ASSERT_TRUE(rise) << passes;
+        const auto details = satellites->DescribePass("NOAA 19", *rise, 5.0);
+        const auto expectedDetails = direct.DescribePass("NOAA 19", *rise, 5.0);
+        ASSERT_TRUE(details && expectedDetails);
+        EXPECT_EQ(details->Peak, expectedDetails->Peak);
+        EXPECT_EQ(details->RiseAzimuthDeg, expectedDetails->RiseAzimuthDeg);
+        EXPECT_EQ(details->SetAzimuthDeg, expectedDetails->SetAzimuthDeg);
         try {
             satellites->SetHeight(1e9);
             ADD_FAILURE() << "no error";
