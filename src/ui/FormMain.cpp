@@ -1,5 +1,6 @@
 #include "ui/FormMain.h"
 
+#include "app/FormLayout.h"
 #include "core/SatelliteList.h"
 #include "core/Text.h"
 #include "platform/linux/Executable.h"
@@ -35,17 +36,15 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <algorithm>
+#include <map>
+#include <stdexcept>
 
 namespace kestrune {
 
 namespace {
 
-constexpr const char* ApplicationTitle = "Kestrune";
-constexpr TPassSetting SpinEditOrder[] = {TPassSetting::PrePassGap, TPassSetting::PostPassGap,
-                                          TPassSetting::MinElevation, TPassSetting::DaysLookahead};
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Texts with carriage returns as line breaks (messages, hints) as Qt breaks lines.
@@ -65,48 +64,22 @@ void ShowMessageBox(QWidget* parent, const QString& text, bool error) {
             return;
     }
     auto* box = new QMessageBox(error ? QMessageBox::Critical : QMessageBox::Information,
-                                ApplicationTitle, text, QMessageBox::Ok, parent);
+                                Q(ApplicationTitle), text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 
 bool AskYesNo(QWidget* parent, const QString& text) {
-    return QMessageBox::question(parent, ApplicationTitle, text) == QMessageBox::Yes;
+    return QMessageBox::question(parent, Q(ApplicationTitle), text) == QMessageBox::Yes;
 }
 
 QString ChooseExistingFolder(QWidget* parent, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, "Select the 2-line orbital data folder",
-                                             start);
+    return QFileDialog::getExistingDirectory(parent, Q(ChooseFolderTitle), start);
 }
 
 QString ChooseSatelliteToAdd(QWidget* parent, const TElementSetIndex& sets, TDateTime now) {
     TAddSatelliteDialog dialog(sets, now, parent);
     return dialog.exec() == QDialog::Accepted ? dialog.ChosenName() : QString();
-}
-
-template <typename TControl>
-TControl* Place(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* control = new TControl(parent);
-    control->setObjectName(name);
-    control->setGeometry(left, top, width, height);
-    return control;
-}
-
-QLabel* Label(QWidget* parent, const QString& text, int left, int top, int width = -1) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->adjustSize();
-    label->move(left, top);
-    if (width > 0)
-        label->resize(width, label->height());
-    return label;
-}
-
-// A label whose right edge is at `right`, as the labels before the spin edits are.
-QLabel* RightLabel(QWidget* parent, const QString& text, int right, int top) {
-    auto* label = Label(parent, text, 0, top);
-    label->move(right - label->width(), top);
-    return label;
 }
 
 // A spin edit that takes any number typed into it, as a person types it ("9" on the way to "99"
@@ -126,11 +99,108 @@ protected:
     }
 };
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, int left, int top,
-                    int width, int height) {
-    auto* button = Place<QPushButton>(parent, name, left, top, width, height);
-    button->setText(caption);
-    return button;
+template <typename TControl> TControl* Child(QWidget* form, std::string_view name) {
+    auto* control = form->findChild<TControl*>(Q(name));
+    if (control == nullptr)
+        throw std::logic_error("The window lacks its control " + std::string(name));
+    return control;
+}
+
+// A control of the window's table, placed in its parent and named as the table names it.
+QWidget* CreateControl(const TControlSpec& spec, QWidget* parent) {
+    const QString caption = Q(spec.Caption);
+    QWidget* control = nullptr;
+    switch (spec.Kind) {
+    case TControlKind::TabControl:
+        control = new QTabWidget(parent);
+        break;
+    case TControlKind::TabPage:
+        control = new QWidget;
+        static_cast<QTabWidget*>(parent)->addTab(control, caption);
+        break;
+    case TControlKind::Label: {
+        auto* label = new QLabel(caption, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap((spec.Options & WordWrap) != 0);
+        if ((spec.Options & WordWrap) != 0)
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        else if ((spec.Options & AlignRight) != 0)
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        control = label;
+        break;
+    }
+    case TControlKind::Edit:
+    case TControlKind::ReadOnlyEdit: {
+        auto* edit = new QLineEdit(caption, parent);
+        edit->setReadOnly(spec.Kind == TControlKind::ReadOnlyEdit);
+        control = edit;
+        break;
+    }
+    case TControlKind::Button:
+        control = new QPushButton(caption, parent);
+        break;
+    case TControlKind::GroupBox:
+    case TControlKind::RadioGroup:
+        control = new QGroupBox(caption, parent);
+        break;
+    case TControlKind::CheckBox: {
+        auto* box = new TqmrCheckBox(parent);
+        box->setText(caption);
+        box->SetNamedAs(Q(spec.SettingName));
+        control = box;
+        break;
+    }
+    case TControlKind::DropDownList: {
+        auto* list = new TqmrComboBox(parent);
+        list->SetNamedAs(Q(spec.SettingName));
+        control = list;
+        break;
+    }
+    case TControlKind::SpinEdit:
+        control = new TSpinEdit(parent);
+        break;
+    case TControlKind::Grid:
+        control = new QTableWidget(parent);
+        break;
+    case TControlKind::PassList:
+        control = new QListWidget(parent);
+        break;
+    case TControlKind::Led:
+        control = new TLED(parent);
+        break;
+    case TControlKind::Panel:
+        control = new QWidget(parent);
+        break;
+    case TControlKind::StatusBar:
+        control = new QStatusBar(parent);
+        break;
+    case TControlKind::ProgressBar:
+        control = new QProgressBar(parent);
+        break;
+    }
+    control->setObjectName(Q(spec.Name));
+    if (spec.Kind == TControlKind::TabPage) {
+        // The tab control places its pages.
+    } else if (spec.Width == 0) {
+        control->adjustSize();
+        const bool right = (spec.Options & AlignRight) != 0;
+        control->move(right ? spec.Left - control->width() : spec.Left, spec.Top);
+    } else {
+        control->setGeometry(spec.Left, spec.Top, spec.Width, spec.Height);
+    }
+    if (!spec.Hint.empty())
+        control->setToolTip(Q(spec.Hint));
+    if ((spec.Options & HiddenAtStart) != 0)
+        control->hide();
+    if ((spec.Options & DisabledAtStart) != 0)
+        control->setEnabled(false);
+    if (spec.TextColour != DefaultTextColour)
+        control->setStyleSheet(
+            QString("color: %1")
+                .arg(QColor::fromRgb(qRgb(spec.TextColour & 0xFF, (spec.TextColour >> 8) & 0xFF,
+                                          (spec.TextColour >> 16) & 0xFF))
+                         .name()));
+    return control;
 }
 
 } // namespace
@@ -159,14 +229,14 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     }
     RegisterUiResources();
     setObjectName("FormMain");
-    setWindowTitle("Kestrune");
+    setWindowTitle(Q(ApplicationTitle));
     // The application's icon: the window's, the tray's and the about box's copy.
     QApplication::setWindowIcon(QIcon(":/kestrune.png"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(364, 354);
-    move(192, 107);
+    setFixedSize(FormClientWidth, FormClientHeight);
+    move(FormDesignLeft, FormDesignTop);
     setFont(LayoutFont());
     CreateControls();
 
@@ -196,35 +266,27 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::CreateControls() {
-    FPageControl1 = Place<QTabWidget>(this, "PageControl1", 4, 4, 355, 281);
-    FTabSheetSetup = new QWidget;
-    FTabSheetSetup->setObjectName("TabSheetSetup");
-    auto* pass = new QWidget;
-    pass->setObjectName("TabSheetPass");
-    auto* satellites = new QWidget;
-    satellites->setObjectName("TabSheetSatellites");
-    FTabSheetControl = new QWidget;
-    FTabSheetControl->setObjectName("TabSheetControl");
-    FPageControl1->addTab(FTabSheetSetup, " Setup ");
-    FPageControl1->addTab(pass, QString(" ") + ApplicationTitle + " ");
-    FPageControl1->addTab(satellites, "Satellites");
-    FPageControl1->addTab(FTabSheetControl, "Timer ");
-    CreateSetupTab(FTabSheetSetup);
-    CreatePassTab(pass);
-    CreateSatellitesTab(satellites);
-    CreateTimerTab(FTabSheetControl);
+    std::map<std::string_view, QWidget*> parents;
+    for (const TControlSpec& spec : MainFormControls()) {
+        QWidget* parent = spec.Parent.empty() ? this : parents.at(spec.Parent);
+        QWidget* control = CreateControl(spec, parent);
+        if (!spec.Name.empty())
+            parents[spec.Name] = control;
+    }
+    FPageControl1 = Child<QTabWidget>(this, "PageControl1");
+    FTabSheetSetup = Child<QWidget>(this, "TabSheetSetup");
+    FTabSheetControl = Child<QWidget>(this, "TabSheetControl");
+    CreateSetupTab();
+    CreatePassTab();
+    CreateSatellitesTab();
+    CreateTimerTab();
 
-    FEditDDEstring = Place<QLineEdit>(this, "EditDDEstring", 8, 291, 347, 21);
-    FEditDDEstring->setReadOnly(true);
-    FEditDDEstring->setText("DDE string here ...");
+    FEditDDEstring = Child<QLineEdit>(this, "EditDDEstring");
     FEditDDEstring->setPlaceholderText("DDE message appears here");
-    FLabelVersion = Label(this, "Program version: ", 8, 328);
-    FLabelVersion->setObjectName("LabelVersion");
-    FLabelVersion->setStyleSheet("color: #000080");
-    FProgressBarPass = Place<QProgressBar>(this, "ProgressBarPass", 8, 325, 193, 21);
+    FLabelVersion = Child<QLabel>(this, "LabelVersion");
+    FProgressBarPass = Child<QProgressBar>(this, "ProgressBarPass");
     FProgressBarPass->setTextVisible(false);
-    FProgressBarPass->hide();
-    FButtonExit = Button(this, "ButtonExit", "E&xit", 292, 321, 64, 25);
+    FButtonExit = Child<QPushButton>(this, "ButtonExit");
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, FButtonExit, &QPushButton::click);
 
@@ -234,81 +296,44 @@ void TFormMain::CreateControls() {
     }
 }
 
-void TFormMain::CreateSetupTab(QWidget* page) {
-    Label(page, "Get 2-line orbital data from", 8, 12);
-    FEditDataPath = Place<QLineEdit>(page, "EditDataPath", 0, 28, 305, 21);
-    FEditDataPath->setReadOnly(true);
-    FLabelTleRefreshed = Place<QLabel>(page, "LabelTleRefreshed", 185, 12, 120, 16);
-    FLabelTleRefreshed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FButtonTleFolder = Button(page, "ButtonTleFolder", "Browse...", 224, 54, 81, 25);
-
-    auto* location = Place<QGroupBox>(page, "GroupBoxLocation", 0, 60, 209, 125);
-    location->setTitle(" Location details ");
-    location->setToolTip("Enter location details, click Restart when finished");
-    Label(location, "Latitude", 8, 22);
-    Label(location, "Longitude", 8, 52);
-    Label(location, "Altitude", 8, 76);
-    Label(location, "(metres)", 8, 92);
-    FEditLatitude = Place<QLineEdit>(location, "EditLatitude", 72, 20, 57, 21);
-    FEditLongitude = Place<QLineEdit>(location, "EditLongitude", 72, 50, 57, 21);
-    FEditHeight = Place<QLineEdit>(location, "EditHeight", 72, 80, 49, 21);
-    FButtonUpdateLocation = Button(location, "ButtonUpdateLocation", "Restart", 128, 96, 73, 25);
-    FBitBtnReadZenolithLocn =
-        Button(location, "BitBtnReadZenolithLocn", "From\nZenolith", 136, 16, 65, 45);
-    FBitBtnReadZenolithLocn->setToolTip("Load location details from Zenolith");
-
-    FLabelPortState = Place<QLabel>(page, "LabelPortState", 224, 92, 81, 16);
-    FButtonPortSetup = Button(page, "ButtonPortSetup", "Port setup", 224, 112, 81, 25);
-    auto* rx2 = Place<QLabel>(page, "LabelRX2settings", 228, 140, 81, 73);
-    rx2->setText("RX2 settings: 1200, 8, 1, None, None");
-    rx2->setWordWrap(true);
-    rx2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    FCheckBoxScanWhenIdle = Place<TqmrCheckBox>(page, "CheckBoxScanWhenIdle", 112, 190, 105, 17);
-    FCheckBoxScanWhenIdle->setText("Scan if idle");
-    FCheckBoxScanWhenIdle->setToolTip("Uncheck to stop the RX scanning between passes");
+void TFormMain::CreateSetupTab() {
+    FEditDataPath = Child<QLineEdit>(this, "EditDataPath");
+    FLabelTleRefreshed = Child<QLabel>(this, "LabelTleRefreshed");
+    FButtonTleFolder = Child<QPushButton>(this, "ButtonTleFolder");
+    FEditLatitude = Child<QLineEdit>(this, "EditLatitude");
+    FEditLongitude = Child<QLineEdit>(this, "EditLongitude");
+    FEditHeight = Child<QLineEdit>(this, "EditHeight");
+    FButtonUpdateLocation = Child<QPushButton>(this, "ButtonUpdateLocation");
+    FBitBtnReadZenolithLocn = Child<QPushButton>(this, "BitBtnReadZenolithLocn");
+    FLabelPortState = Child<QLabel>(this, "LabelPortState");
+    FButtonPortSetup = Child<QPushButton>(this, "ButtonPortSetup");
+    FCheckBoxScanWhenIdle = Child<TqmrCheckBox>(this, "CheckBoxScanWhenIdle");
     FCheckBoxScanWhenIdle->setChecked(DefaultScanWhenIdle);
-    FCheckBoxScanWhenIdle->SetNamedAs("ScanWhenIdle");
-    Label(page, "Receiver type", 8, 208)->setObjectName("LabelReceiver");
-    FComboBoxRxType = Place<TqmrComboBox>(page, "ComboBoxRxType", 0, 224, 97, 23);
+    FComboBoxRxType = Child<TqmrComboBox>(this, "ComboBoxRxType");
     for (const TReceiverTypeInfo& type : ReceiverTypes)
         FComboBoxRxType->addItem(type.Name);
     FComboBoxRxType->setCurrentIndex(DefaultRxType);
-    FComboBoxRxType->SetNamedAs("RxType");
-    FButtonAbout = Button(page, "ButtonAbout", "About...", 224, 224, 81, 25);
+    FButtonAbout = Child<QPushButton>(this, "ButtonAbout");
 }
 
-void TFormMain::CreatePassTab(QWidget* page) {
-    // A spin edit with its caption ending just before it and its unit after it.
-    const auto spin = [&](TPassSetting edit, const char* name, QWidget* parent, int left, int top,
-                          const QString& caption, const QString& unit, int unitLeft) {
-        RightLabel(parent, caption, left - 4, top + 2);
-        Label(parent, unit, unitLeft, top + 2);
-        auto* spinEdit = Place<TSpinEdit>(parent, name, left, top, 41, 22);
+void TFormMain::CreatePassTab() {
+    for (const TSpinEditSpec& spec : PassSettingSpinEdits()) {
+        auto* spinEdit = Child<QSpinBox>(this, spec.Name);
         spinEdit->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-        const TSpinRange range = PassSettingRange(edit);
+        const TSpinRange range = PassSettingRange(spec.Setting);
         spinEdit->setRange(range.Min, range.Max);
-        FSpinEdits[static_cast<int>(edit)] = spinEdit;
-    };
-    spin(TPassSetting::PrePassGap, "SpinEditPrePassGap", page, 144, 16, "Start of pass gap",
-         "seconds", 192);
-    spin(TPassSetting::PostPassGap, "SpinEditPostPassGap", page, 144, 52, "End of pass gap",
-         "seconds", 192);
-    auto* prediction = Place<QGroupBox>(page, "GroupBoxPrediction", 0, 96, 257, 145);
-    prediction->setTitle(" Prediction control ");
-    spin(TPassSetting::MinElevation, "SpinEditMinElevation", prediction, 136, 27,
-         "Minimum elevation", "degrees", 181);
-    spin(TPassSetting::DaysLookahead, "SpinEditDaysLookahead", prediction, 136, 67, "Predict for",
-         "days", 181);
-    FButtonRestart = Button(prediction, "ButtonRestart", "Restart", 176, 112, 73, 25);
+        FSpinEdits[static_cast<int>(spec.Setting)] = spinEdit;
+    }
+    FButtonRestart = Child<QPushButton>(this, "ButtonRestart");
 }
 
-void TFormMain::CreateSatellitesTab(QWidget* page) {
-    // Wider than the three columns of the design needed, so that the channel column fits, and
-    // as much shorter as keeps the Restart button below it.
-    FStringGridSatList = Place<QTableWidget>(page, "StringGridSatList", 0, 20, 340, 145);
-    FStringGridSatList->setColumnCount(4);
-    FStringGridSatList->setHorizontalHeaderLabels(
-        {" Satellite name ", " Direction ", " Duration ", " Channel "});
+void TFormMain::CreateSatellitesTab() {
+    FStringGridSatList = Child<QTableWidget>(this, "StringGridSatList");
+    FStringGridSatList->setColumnCount(SatelliteGridColumns);
+    QStringList headings;
+    for (std::string_view heading : SatelliteGridHeadings)
+        headings << Q(heading);
+    FStringGridSatList->setHorizontalHeaderLabels(headings);
     FStringGridSatList->verticalHeader()->hide();
     FStringGridSatList->verticalHeader()->setMinimumSectionSize(15);
     FStringGridSatList->verticalHeader()->setDefaultSectionSize(15);
@@ -316,10 +341,9 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
     // Each column as wide as its heading + 5; the heading's blanks are its margins.
     FStringGridSatList->horizontalHeader()->setMinimumSectionSize(1);
     FStringGridSatList->horizontalHeader()->setStyleSheet("QHeaderView::section { padding: 0; }");
-    for (int column = 0; column < 4; ++column) {
-        const QString heading = FStringGridSatList->horizontalHeaderItem(column)->text();
+    for (int column = 0; column < SatelliteGridColumns; ++column) {
         FStringGridSatList->setColumnWidth(
-            column, FStringGridSatList->fontMetrics().horizontalAdvance(heading) + 5);
+            column, FStringGridSatList->fontMetrics().horizontalAdvance(headings[column]) + 5);
     }
     // Adding and removing satellites: the grid's context menu (on the row clicked) and keys.
     FStringGridSatList->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -331,57 +355,44 @@ void TFormMain::CreateSatellitesTab(QWidget* page) {
         menu.addActions(FStringGridSatList->actions());
         menu.exec(FStringGridSatList->viewport()->mapToGlobal(at));
     });
-    const auto action = [this](const QString& text, const QKeySequence& key,
+    const auto action = [this](std::string_view text, const QKeySequence& key,
                                const std::function<void()>& handler) {
-        auto* added = new QAction(text, FStringGridSatList);
+        auto* added = new QAction(Q(text), FStringGridSatList);
         added->setShortcut(key);
         added->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         connect(added, &QAction::triggered, this, [this, handler] { Guard(handler); });
         FStringGridSatList->addAction(added);
     };
-    action("Add satellite...", QKeySequence(Qt::Key_Insert), [this] { AddSatelliteClick(); });
-    action("Remove", QKeySequence(Qt::Key_Delete), [this] { RemoveSatelliteClick(); });
-    FLabelSatWarning = Place<QLabel>(page, "LabelSatWarning", 0, 2, 347, 16);
-    FLabelSatWarning->setStyleSheet("color: #c00000");
-    FButton1 = Button(page, "Button1", "Restart", 240, 168, 73, 25);
-    Label(page, "Col 1:  Direction  N- north,  S - south,  B - both,  X - none", 8, 208);
-    Label(page, "Col 2:  Duration  Required minimum pass in seconds", 8, 224);
+    action(AddSatelliteCaption, QKeySequence(Qt::Key_Insert), [this] { AddSatelliteClick(); });
+    action(RemoveSatelliteCaption, QKeySequence(Qt::Key_Delete),
+           [this] { RemoveSatelliteClick(); });
+    FLabelSatWarning = Child<QLabel>(this, "LabelSatWarning");
+    FButton1 = Child<QPushButton>(this, "Button1");
 }
 
-void TFormMain::CreateTimerTab(QWidget* page) {
-    Label(page, "Pass list", 8, 4);
-    FLabelPassWarning = Place<QLabel>(page, "LabelPassWarning", 60, 4, 171, 16);
-    FLabelPassWarning->setStyleSheet("color: #c00000");
-    FListBoxSatelliteList = Place<QListWidget>(page, "ListBoxSatelliteList", 0, 20, 231, 157);
+void TFormMain::CreateTimerTab() {
+    FLabelPassWarning = Child<QLabel>(this, "LabelPassWarning");
+    FListBoxSatelliteList = Child<QListWidget>(this, "ListBoxSatelliteList");
     FListBoxSatelliteList->setUniformItemSizes(true);
     FListBoxSatelliteList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FPassListDelegate = new TPassListDelegate(FServices.DrawingLocale, FListBoxSatelliteList);
     FListBoxSatelliteList->setItemDelegate(FPassListDelegate);
 
-    auto* group = Place<QGroupBox>(page, "RadioGroupChannel", 236, 4, 80, 213);
-    group->setTitle(" Chan, MHz ");
+    auto* group = Child<QGroupBox>(this, "RadioGroupChannel");
     FRadioGroupChannel = group;
     FChannelButtons = new QButtonGroup(group);
-    const int itemHeight = (213 - 20) / ChannelItemCount;
+    const int itemHeight = (group->height() - 20) / ChannelItemCount;
     for (int i = 0; i < ChannelItemCount; ++i) {
-        auto* item = Place<QRadioButton>(group, "", 4, 18 + i * itemHeight, 72, itemHeight);
+        auto* item = new QRadioButton(group);
+        item->setGeometry(4, 18 + i * itemHeight, group->width() - 8, itemHeight);
         FChannelButtons->addButton(item, i);
     }
 
-    FLED1 = new TLED(page);
-    FLED1->setObjectName("LED1");
-    FLED1->setGeometry(10, 192, 15, 21);
-    auto* panel = Place<QWidget>(page, "Panel1", 32, 178, 146, 49);
-    FLabelUTC = Place<QLabel>(panel, "LabelUTC", 0, 4, 146, 20);
-    FLabelUTC->setText("UTC date/time here");
-    FLabelUTC->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FLabelNextPass = Place<QLabel>(panel, "LabelNextPass", 0, 24, 146, 20);
-    FLabelNextPass->setText("Next pass here");
-    FLabelNextPass->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    FButtonSkip = Button(page, "ButtonSkip", "S&kip", 184, 192, 41, 25);
-    FButtonSkip->setEnabled(false);
-    FButtonSkip->setToolTip("Skip the currently active pass");
-    FStatusBar1 = Place<QStatusBar>(page, "StatusBar1", 0, 228, 347, 25);
+    FLED1 = Child<TLED>(this, "LED1");
+    FLabelUTC = Child<QLabel>(this, "LabelUTC");
+    FLabelNextPass = Child<QLabel>(this, "LabelNextPass");
+    FButtonSkip = Child<QPushButton>(this, "ButtonSkip");
+    FStatusBar1 = Child<QStatusBar>(this, "StatusBar1");
     FStatusBar1->setSizeGripEnabled(false);
     // Hidden while a pass text is shown, as every plain widget of a status bar is.
     FLabelStatus = new QLabel(FStatusBar1);
@@ -419,7 +430,8 @@ void TFormMain::ConnectHandlers() {
     edit(FEditLatitude, &TControlValues::Latitude);
     edit(FEditLongitude, &TControlValues::Longitude);
     edit(FEditHeight, &TControlValues::Height);
-    for (TPassSetting which : SpinEditOrder) {
+    for (const TSpinEditSpec& spec : PassSettingSpinEdits()) {
+        const TPassSetting which = spec.Setting;
         QSpinBox* spin = FSpinEdits[static_cast<int>(which)];
         // The editor's text, also while it is outside the range (the spin box tells only of
         // values inside it).
@@ -597,8 +609,8 @@ void TFormMain::ShowControlValues() {
     FEditLatitude->setText(Q(controls.Latitude));
     FEditLongitude->setText(Q(controls.Longitude));
     FEditHeight->setText(Q(controls.Height));
-    for (TPassSetting which : SpinEditOrder)
-        FSpinEdits[static_cast<int>(which)]->setValue(FProgram->PassSetting(which));
+    for (const TSpinEditSpec& spec : PassSettingSpinEdits())
+        FSpinEdits[static_cast<int>(spec.Setting)]->setValue(FProgram->PassSetting(spec.Setting));
     FComboBoxRxType->setCurrentIndex(controls.ReceiverType);
     FCheckBoxScanWhenIdle->setChecked(controls.ScanWhenIdle);
     FStringGridSatList->setRowCount(static_cast<int>(controls.Rows.size()));

@@ -113,10 +113,10 @@ protected:
 
 private:
     void CreateControls();
-    void CreateSetupTab(QWidget* page);
-    void CreatePassTab(QWidget* page);
-    void CreateSatellitesTab(QWidget* page);
-    void CreateTimerTab(QWidget* page);
+    void CreateSetupTab();
+    void CreatePassTab();
+    void CreateSatellitesTab();
+    void CreateTimerTab();
     void ConnectHandlers();
     // Runs a handler; what it throws goes to the error report.
     void Guard(const std::function<void()>& handler);
