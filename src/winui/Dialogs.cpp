@@ -100,7 +100,7 @@ std::wstring WindowsLines(std::string_view text) {
 
 bool TComSetupDialog::ShowModal(TComSetupForm& form) {
     const std::vector<TComComboBox*> combos = form.Combos();
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageW(FOwner, WM_GETFONT, 0, 0));
+    HFONT font = FFont;
     TDialog dialog{L"Setup", 231, 216, font, {}, {}};
     dialog.Create = [&](HWND window) {
         AddControl(window, font, L"BUTTON", L" Settings ", BS_GROUPBOX, -1, 8, 8, 217, 169);
@@ -147,21 +147,21 @@ std::string OwnVersionString(const std::string& name) {
 void ShowAboutBox(HWND owner, HFONT font, const std::string& fileLocations) {
     constexpr int WebSiteId = 200;
     const std::string webSite = OwnVersionString("Web site");
-    TDialog dialog{L"About", 298, 246, font, {}, {}};
+    TDialog dialog{L"About", 320, 270, font, {}, {}};
     dialog.Create = [&](HWND window) {
-        AddControl(window, font, L"STATIC", L"", SS_ETCHEDFRAME, -1, 8, 8, 281, 161);
+        AddControl(window, font, L"STATIC", L"", SS_ETCHEDFRAME, -1, 8, 8, 303, 161);
         const std::string lines[] = {
             OwnVersionString("ProductName"), "Version " + OwnVersionString("FileVersion"),
             OwnVersionString("LegalCopyright"), OwnVersionString("Comments")};
         for (int i = 0; i < 4; ++i)
-            AddControl(window, font, L"STATIC", WideFromUtf8(lines[i]), SS_LEFT | SS_NOPREFIX, -1,
-                       88, 24 + 24 * i, 193, 16);
+            AddControl(window, font, L"STATIC", WideFromUtf8(lines[i]),
+                       SS_LEFTNOWORDWRAP | SS_NOPREFIX, -1, 72, 24 + 24 * i, 231, 16);
         HWND site = AddControl(window, font, L"STATIC", WideFromUtf8(webSite),
-                               SS_LEFT | SS_NOPREFIX | SS_NOTIFY, WebSiteId, 88, 120, 193, 16);
+                               SS_LEFT | SS_NOPREFIX | SS_NOTIFY, WebSiteId, 72, 120, 231, 16);
         ::SetWindowLongPtrW(site, GWLP_USERDATA, 0);
         AddControl(window, font, L"STATIC", WindowsLines(fileLocations), SS_LEFT | SS_NOPREFIX, -1,
-                   8, 176, 281, 32);
-        AddControl(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 111, 213,
+                   8, 176, 303, 52);
+        AddControl(window, font, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 122, 237,
                    75, 25);
         HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON");
         HWND picture = AddControl(window, font, L"STATIC", L"", SS_ICON, -1, 24, 24, 32, 32);

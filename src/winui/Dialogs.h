@@ -14,11 +14,12 @@ namespace kestrune {
 // The port setup dialog "Setup": six lists in a " Settings " group, OK and Cancel.
 class TComSetupDialog final : public IComSetupView {
 public:
-    explicit TComSetupDialog(HWND owner) : FOwner(owner) {}
+    TComSetupDialog(HWND owner, HFONT font) : FOwner(owner), FFont(font) {}
     bool ShowModal(TComSetupForm& form) override;
 
 private:
     HWND FOwner;
+    HFONT FFont;
 };
 
 // The about box: the version block's name, version, copyright, comments and web site (opened

@@ -54,6 +54,17 @@ bool AskYesNo(HWND owner, const std::string& text) {
                          MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// The size of a one-line text in the font, as a label needs it.
+SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
+    HDC dc = ::GetDC(window);
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    RECT extent{};
+    ::DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return {extent.right, extent.bottom};
+}
+
 TFormMain* FormOf(HWND window) {
     return reinterpret_cast<TFormMain*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
@@ -162,7 +173,7 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
     ::SendMessageW(FToolTip, TTM_SETMAXTIPWIDTH, 0, 400);
     CreateControls();
     if (!FServices.ComSetup) {
-        FOwnComSetup = std::make_unique<TComSetupDialog>(FHandle);
+        FOwnComSetup = std::make_unique<TComSetupDialog>(FHandle, FFont);
         FServices.ComSetup = FOwnComSetup.get();
     }
 
@@ -318,6 +329,9 @@ HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX
             style |= SS_LEFT;
         else
             style |= (right ? SS_RIGHT : SS_LEFTNOWORDWRAP) | SS_CENTERIMAGE;
+        // A text longer than its fixed place ends in "...", as the warnings above the lists do.
+        if (!right && spec.Width > 0 && (spec.Options & WordWrap) == 0)
+            style |= SS_ENDELLIPSIS;
         break;
     case TControlKind::Edit:
     case TControlKind::ReadOnlyEdit:
@@ -383,14 +397,9 @@ HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX
     const std::wstring caption = WindowsLines(spec.Caption);
     if (spec.Width == 0) {
         // A label as large as its text.
-        HDC dc = ::GetDC(parent);
-        const HGDIOBJ old = ::SelectObject(dc, FFont);
-        RECT extent{};
-        ::DrawTextW(dc, caption.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(parent, dc);
-        width = extent.right;
-        height = extent.bottom;
+        const SIZE size = TextSize(parent, FFont, caption);
+        width = size.cx;
+        height = size.cy;
         if (right)
             left -= width;
     }
@@ -466,7 +475,15 @@ void TFormMain::SetHint(HWND control, const std::string& hint) {
 }
 
 void TFormMain::SetText(std::string_view name, const std::string& text) {
-    ::SetWindowTextW(Control(name), W(text).c_str());
+    HWND control = Control(name);
+    const std::wstring wide = W(text);
+    if (MainFormControl(name).Width == 0) {
+        // A label as large as its text.
+        const SIZE size = TextSize(control, FFont, wide);
+        ::SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::SetWindowTextW(control, wide.c_str());
 }
 
 void TFormMain::SelectPage(int index) {

@@ -138,7 +138,9 @@ TEST_F(WinFormMainTest, APassRunsThroughTheWindowsTimer) {
             EXPECT_EQ(Tracking.Texts.back(), Text(*form, "EditDDEstring"));
             EXPECT_EQ(form->LedColour(), ClLime);
             EXPECT_TRUE(::IsWindowEnabled(form->Control("ButtonSkip")));
+            // The progress bar in the version label's place.
             EXPECT_TRUE(::IsWindowVisible(form->Control("ProgressBarPass")));
+            EXPECT_FALSE(::IsWindowVisible(form->Control("LabelVersion")));
             wchar_t status[128] = {};
             ::SendMessageW(form->Control("StatusBar1"), SB_GETTEXTW, 0,
                            reinterpret_cast<LPARAM>(status));
