@@ -199,6 +199,15 @@ TFormMain::TFormMain(const TProgramEnvironment& environment, TFormMainServices s
 }
 
 TFormMain::~TFormMain() {
+    EndProgram();
+    ::SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+    ::DestroyWindow(FHandle);
+    ::DeleteObject(FFont);
+    if (FLedBitmap != nullptr)
+        ::DeleteObject(FLedBitmap);
+}
+
+void TFormMain::EndProgram() {
     ::KillTimer(FHandle, SequencerTimer);
     ::KillTimer(FHandle, DownloadTimer);
     if (FProgram)
@@ -206,11 +215,6 @@ TFormMain::~TFormMain() {
     FProgram.reset();
     FRxType.reset();
     FScanWhenIdle.reset();
-    ::SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
-    ::DestroyWindow(FHandle);
-    ::DeleteObject(FFont);
-    if (FLedBitmap != nullptr)
-        ::DeleteObject(FLedBitmap);
 }
 
 void TFormMain::CreateControls() {
@@ -444,10 +448,6 @@ HWND TFormMain::Control(std::string_view name) const {
     return found->second;
 }
 
-int TFormMain::ChannelButton(int index) const {
-    return ::GetDlgCtrlID(FChannelButtons[index]);
-}
-
 std::string TFormMain::Text(HWND control) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
@@ -606,6 +606,8 @@ void TFormMain::PaintLed(HWND led) {
 }
 
 LRESULT TFormMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!FProgram && (message == WM_COMMAND || message == WM_NOTIFY || message == WM_TIMER))
+        return 0; // the program has ended with the session
     switch (message) {
     case WM_COMMAND:
         Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -640,6 +642,12 @@ LRESULT TFormMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_ENDSESSION:
+        // Windows ends the process when this returns: the receiver is left as on Exit (RTS
+        // lowered, port closed) and the settings are written now.
+        if (wParam != FALSE)
+            EndProgram();
+        return 0;
     case WM_CLOSE:
         ::ShowWindow(FHandle, SW_HIDE);
         ::PostQuitMessage(0);

@@ -44,8 +44,7 @@ public:
     // Creates the window and its controls (hidden), the persisted controls read their settings,
     // then the program core is created.
     explicit TFormMain(const TProgramEnvironment& environment, TFormMainServices services = {});
-    // Ends the program core (lowering RTS, closing the port, writing the settings), then the
-    // persisted controls write theirs and the window goes.
+    // Ends the program (as Windows' end of the session does), then the window goes.
     ~TFormMain() override;
     TFormMain(const TFormMain&) = delete;
     TFormMain& operator=(const TFormMain&) = delete;
@@ -64,7 +63,6 @@ public:
     bool TimerEnabled() const { return FTimerEnabled; }
     int TimerInterval() const { return FTimerInterval; }
     TColor LedColour() const { return FLedColour; }
-    int ChannelButton(int index) const;
 
     // IProgramView
     void SetTimerEnabled(bool enabled) override;
@@ -107,6 +105,9 @@ private:
     static LRESULT CALLBACK CellEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR data);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // Ends the program core (lowering RTS, closing the port, writing the settings), then the
+    // persisted controls write theirs; once only.
+    void EndProgram();
     void CreateControls();
     HWND CreateControl(const TControlSpec& spec, HWND parent, int offsetX, int offsetY);
     void SetHint(HWND control, const std::string& hint);

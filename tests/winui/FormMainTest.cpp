@@ -164,8 +164,8 @@ TEST_F(WinFormMainTest, APassRunsThroughTheWindowsTimer) {
     EXPECT_TRUE(Errors.empty());
 }
 
-// The settings of a closed window are in the user's registry key, where the station and the
-// next start read them.
+// The settings of a window that ends with the session are in the user's registry key, where
+// the station and the next start read them.
 TEST_F(WinFormMainTest, TheSettingsAreInTheRegistryAfterTheWindowCloses) {
     constexpr wchar_t Key[] = L"Software\\Quillmere\\Kestrune";
     ::RegDeleteTreeW(HKEY_CURRENT_USER, Key);
@@ -188,13 +188,13 @@ TEST_F(WinFormMainTest, TheSettingsAreInTheRegistryAfterTheWindowCloses) {
         fake.ComponentPath,
         fake.SchedulePath,
         fake.SettingsLocation};
-    {
-        auto form = Open(environment);
-        ::SetWindowTextW(form->Control("EditLatitude"), L"51.5");
-        ::SendMessageW(form->Control("ButtonUpdateLocation"), BM_CLICK, 0, 0);
-        ::SetWindowTextW(form->Control("SpinEditMinElevation"), L"7");
-        ::SendMessageW(form->Control("CheckBoxScanWhenIdle"), BM_CLICK, 0, 0);
-    }
+    auto form = Open(environment);
+    ::SetWindowTextW(form->Control("EditLatitude"), L"51.5");
+    ::SendMessageW(form->Control("ButtonUpdateLocation"), BM_CLICK, 0, 0);
+    ::SetWindowTextW(form->Control("SpinEditMinElevation"), L"7");
+    ::SendMessageW(form->Control("CheckBoxScanWhenIdle"), BM_CLICK, 0, 0);
+    // Logging off or shutting down: Windows ends the process when the window has answered.
+    ::SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
     const auto value = [&](const wchar_t* name, DWORD type) {
         std::wstring text(64, L'\0');
         DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -211,7 +211,8 @@ TEST_F(WinFormMainTest, TheSettingsAreInTheRegistryAfterTheWindowCloses) {
     EXPECT_EQ(value(L"MinElevation", REG_DWORD), L"7");
     EXPECT_EQ(value(L"RxType", REG_DWORD), std::to_wstring(RxRx2));
     EXPECT_EQ(value(L"FormLeft", REG_DWORD), std::to_wstring(FormDesignLeft));
-    EXPECT_NE(value(L"ScanWhenIdle", REG_DWORD), L"(missing)");
+    EXPECT_EQ(value(L"ScanWhenIdle", REG_DWORD), L"0");
+    form.reset();
     ::RegDeleteTreeW(HKEY_CURRENT_USER, Key);
 }
 
