@@ -3,6 +3,7 @@
 
 #include "ui/FormMain.h"
 
+#include "app/FormLayout.h"
 #include "core/CommaText.h"
 #include "serial/ComPort.h"
 #include "support/FakeServices.h"
@@ -125,6 +126,26 @@ TEST_F(FormMainTest, FirstStartShowsTheDefaultsAndAsksForThePort) {
     EXPECT_EQ(TRegistryBoolean(Settings, "ScanWhenIdle", false).Value, true);
     // Nobody gave a satellite a channel: the settings hold only the window's own values.
     EXPECT_EQ(StoredString("SatChannels"), "<none>");
+}
+
+// The controls stand where the window table puts them, with its hints.
+TEST_F(FormMainTest, TheControlsAreWhereTheTableSays) {
+    auto form = Open();
+    for (const TControlSpec& spec : MainFormControls()) {
+        if (spec.Name.empty() || spec.Kind == TControlKind::TabPage)
+            continue;
+        const std::string name(spec.Name);
+        auto* control = Find<QWidget>(*form, name.c_str());
+        if (control == nullptr)
+            continue;
+        EXPECT_EQ(control->pos(), QPoint(spec.Left, spec.Top)) << name;
+        if (spec.Width > 0) {
+            EXPECT_EQ(control->size(), QSize(spec.Width, spec.Height)) << name;
+        }
+        if (!spec.Hint.empty()) {
+            EXPECT_EQ(control->toolTip().toStdString(), spec.Hint) << name;
+        }
+    }
 }
 
 TEST_F(FormMainTest, StoredValuesOutsideTheSpinRangesAreClampedAndStored) {
