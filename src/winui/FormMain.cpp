@@ -513,6 +513,7 @@ void TFormMain::FormShow() {
     ::SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
     SetText("LabelVersion", "Program version: " + OwnVersionString("FileVersion"));
     FProgram->Start();
+    ShowPortState();
 }
 
 void TFormMain::Guard(const std::function<void()>& handler) {

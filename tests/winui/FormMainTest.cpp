@@ -87,6 +87,7 @@ TEST_F(WinFormMainTest, TheControlsAreWhereTheTableSaysWithTheirCaptionsAndHints
     EXPECT_EQ(Text(*form, "EditLatitude"), "55.9");
     EXPECT_EQ(Text(*form, "SpinEditDaysLookahead"), "21");
     EXPECT_EQ(Text(*form, "ComboBoxRxType"), "RX2");
+    EXPECT_EQ(Text(*form, "LabelPortState"), "no port set up");
     EXPECT_EQ(Messages,
               (std::vector<std::string>{"Error opening: ",
                                         "Please select a path for the 2-line orbital data"}));
