@@ -902,10 +902,17 @@ void TFormMain::ReadGridRows() {
                        reinterpret_cast<LPARAM>(&item));
         return Utf8FromWide(text);
     };
+    // The channel cell shows a frequency in MHz; the row's own channel (with its mode and
+    // passband) is kept while the cell still shows it.
+    const std::vector<TSatelliteRow>& shown = FProgram->Controls().Rows;
     std::vector<TSatelliteRow> rows;
     const int count = static_cast<int>(::SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row)
-        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2), cell(row, ChannelColumn)});
+    for (int row = 0; row < count; ++row) {
+        const auto index = static_cast<std::size_t>(row);
+        const std::string stored = index < shown.size() ? shown[index].Channel : std::string();
+        rows.push_back({cell(row, 0), cell(row, 1), cell(row, 2),
+                        ChannelFromCell(cell(row, ChannelColumn), stored)});
+    }
     FProgram->Controls().Rows = rows;
 }
 
@@ -1003,10 +1010,10 @@ void TFormMain::ShowControlValues() {
     ::SendMessageW(grid, LVM_DELETEALLITEMS, 0, 0);
     for (std::size_t row = 0; row < controls.Rows.size(); ++row) {
         const TSatelliteRow& entry = controls.Rows[row];
-        const std::string* cells[] = {&entry.Name, &entry.Direction, &entry.MinLength,
-                                      &entry.Channel};
+        const std::string cells[] = {entry.Name, entry.Direction, entry.MinLength,
+                                     ChannelCellText(entry.Channel)};
         for (int column = 0; column < SatelliteGridColumns; ++column) {
-            std::wstring text = W(*cells[column]);
+            std::wstring text = W(cells[column]);
             LVITEMW item{};
             item.mask = LVIF_TEXT;
             item.iItem = static_cast<int>(row);
