@@ -10,8 +10,9 @@ cd "$(dirname "$0")/.."
 preset=${1:-dev}
 if [ "$preset" = windows ]; then
     # The Windows build: mingw-w64's POSIX-threads compiler, GoogleTest's sources, Wine to run
-    # the tests, Xvfb for those that need a display, Python for the COM-port test's terminal.
-    packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth python3)
+    # the tests, Xvfb for those that need a display, Python for the COM-port test's terminal,
+    # NSIS for the installer.
+    packages=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth python3 nsis)
 else
     packages=(cmake make g++ pkg-config qt6-base-dev libcurl4-openssl-dev)
 fi
