@@ -27,6 +27,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 // that is no UTF-8, or a lone surrogate, becomes U+FFFD.
 std::u16string Utf16FromUtf8(std::string_view utf8);
 std::string Utf8FromUtf16(std::u16string_view utf16);
+// The code point's UTF-8 bytes appended to the text.
+void AppendUtf8(std::string& text, char32_t code);
 
 // Paths from and to the program's UTF-8 texts. A path made from a narrow string takes it in the
 // system's code page where paths are wide (a folder "Bjørn TLE" would not be found there), so

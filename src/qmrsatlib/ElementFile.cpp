@@ -297,24 +297,6 @@ void ReadCsv(std::string_view text, TCollector& collector) {
 
 // --- JSON --------------------------------------------------------------------------------------
 
-void AppendUtf8(std::string& text, unsigned long code) {
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 unsigned long JsonHex4(TCursor& cursor) {
     unsigned long code = 0;
     for (int i = 0; i < 4; ++i) {
@@ -381,7 +363,7 @@ std::string JsonString(TCursor& cursor) {
             } else if (code >= 0xDC00 && code < 0xE000) {
                 cursor.Fail("a lone surrogate in a \\u escape");
             }
-            AppendUtf8(text, code);
+            AppendUtf8(text, static_cast<char32_t>(code));
             break;
         }
         default:
@@ -509,7 +491,7 @@ std::string XmlText(TCursor& cursor) {
             if (error != std::errc() || end != entity.data() + entity.size() || code == 0 ||
                 code > 0x10FFFF)
                 cursor.Fail("a bad character reference &" + entity + ";");
-            AppendUtf8(text, code);
+            AppendUtf8(text, static_cast<char32_t>(code));
         } else {
             cursor.Fail("an unknown entity &" + entity + ";");
         }
