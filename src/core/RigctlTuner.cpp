@@ -29,6 +29,29 @@ std::string Shown(const std::string& answer) {
 
 } // namespace
 
+std::vector<std::string> ReadRigAnswers(std::size_t count, const std::string& address,
+                                        const std::function<std::string()>& receiveSome) {
+    constexpr std::size_t MaxAnswerBytes = 1024;
+    std::vector<std::string> answers;
+    std::string received;
+    while (answers.size() < count) {
+        if (const std::size_t end = received.find('\n'); end != std::string::npos) {
+            std::string answer = received.substr(0, end);
+            if (!answer.empty() && answer.back() == '\r')
+                answer.pop_back();
+            answers.push_back(answer);
+            received.erase(0, end + 1);
+            continue;
+        }
+        if (received.size() > MaxAnswerBytes)
+            throw ERigControl("the rig-control server at " + address +
+                              " sent an answer longer than " + std::to_string(MaxAnswerBytes) +
+                              " bytes");
+        received += receiveSome();
+    }
+    return answers;
+}
+
 TRigctlTuner::TRigctlTuner(IRigTransport& transport, const IMonotonicClock& clock, TWrite warn,
                            TWrite notice)
     : FTransport(transport), FClock(clock), FWarn(std::move(warn)), FNotice(std::move(notice)) {}

@@ -34,6 +34,12 @@ public:
     virtual std::string Address() const = 0;
 };
 
+// The answers to `count` request lines, one line each (a CR before the LF dropped), from the
+// bytes that `receiveSome` returns as they arrive (it waits, and throws when it cannot); throws
+// ERigControl naming the server at `address` when an answer grows past 1024 bytes.
+std::vector<std::string> ReadRigAnswers(std::size_t count, const std::string& address,
+                                        const std::function<std::string()>& receiveSome);
+
 // How long one tuning may take, connecting included.
 constexpr int RigctlTimeoutMs = 500;
 // How long after the start of a failed attempt a new one fails at once: the channel handler runs

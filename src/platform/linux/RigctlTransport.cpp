@@ -13,7 +13,6 @@ namespace kestrune {
 namespace {
 
 // The longest answer line read: a server that sends more is not one to talk to.
-constexpr std::size_t MaxAnswerBytes = 1024;
 
 // The host and the port of "host:port" or "[host]:port".
 std::pair<std::string, std::string> SplitAddress(const std::string& address) {
@@ -108,19 +107,7 @@ std::vector<std::string> TRigctlTransport::Transact(const std::vector<std::strin
                 Fail(std::string("cannot be written to: ") + std::strerror(errno));
             sent += n > 0 ? static_cast<std::size_t>(n) : 0;
         }
-        std::vector<std::string> answers;
-        std::string received;
-        while (answers.size() < lines.size()) {
-            if (const std::size_t end = received.find('\n'); end != std::string::npos) {
-                std::string answer = received.substr(0, end);
-                if (!answer.empty() && answer.back() == '\r')
-                    answer.pop_back();
-                answers.push_back(answer);
-                received.erase(0, end + 1);
-                continue;
-            }
-            if (received.size() > MaxAnswerBytes)
-                Fail("sent an answer longer than " + std::to_string(MaxAnswerBytes) + " bytes");
+        return ReadRigAnswers(lines.size(), FAddress, [&] {
             Wait(POLLIN, deadline, timeoutMs);
             char buffer[512];
             const ssize_t n = recv(FSocket.Get(), buffer, sizeof buffer, 0);
@@ -129,9 +116,9 @@ std::vector<std::string> TRigctlTransport::Transact(const std::vector<std::strin
             if (n < 0 && errno != EAGAIN && errno != EINTR)
                 Fail(std::string("cannot be read from: ") + std::strerror(errno));
             if (n > 0)
-                received.append(buffer, static_cast<std::size_t>(n));
-        }
-        return answers;
+                return std::string(buffer, static_cast<std::size_t>(n));
+            return std::string();
+        });
     } catch (const ERigControl&) {
         FSocket.Reset();
         throw;

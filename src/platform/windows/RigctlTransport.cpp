@@ -9,7 +9,6 @@ namespace kestrune {
 namespace {
 
 // The longest answer line read: a server that sends more is not one to talk to.
-constexpr std::size_t MaxAnswerBytes = 1024;
 
 // The host and the port of "host:port" or "[host]:port".
 std::pair<std::string, std::string> SplitAddress(const std::string& address) {
@@ -115,19 +114,7 @@ std::vector<std::string> TRigctlTransport::Transact(const std::vector<std::strin
                 Fail("cannot be written to: " + SocketError());
             sent += n > 0 ? static_cast<std::size_t>(n) : 0;
         }
-        std::vector<std::string> answers;
-        std::string received;
-        while (answers.size() < lines.size()) {
-            if (const std::size_t end = received.find('\n'); end != std::string::npos) {
-                std::string answer = received.substr(0, end);
-                if (!answer.empty() && answer.back() == '\r')
-                    answer.pop_back();
-                answers.push_back(answer);
-                received.erase(0, end + 1);
-                continue;
-            }
-            if (received.size() > MaxAnswerBytes)
-                Fail("sent an answer longer than " + std::to_string(MaxAnswerBytes) + " bytes");
+        return ReadRigAnswers(lines.size(), FAddress, [&] {
             Wait(false, deadline, timeoutMs);
             char buffer[512];
             const int n = ::recv(FSocket, buffer, sizeof buffer, 0);
@@ -136,9 +123,9 @@ std::vector<std::string> TRigctlTransport::Transact(const std::vector<std::strin
             if (n == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK)
                 Fail("cannot be read from: " + SocketError());
             if (n > 0)
-                received.append(buffer, static_cast<std::size_t>(n));
-        }
-        return answers;
+                return std::string(buffer, static_cast<std::size_t>(n));
+            return std::string();
+        });
     } catch (const ERigControl&) {
         Disconnect();
         throw;
