@@ -107,10 +107,10 @@ template <typename TControl> TControl* Child(QWidget* form, std::string_view nam
 }
 
 // A control of the window's table, placed in its parent and named as the table names it.
-QWidget* CreateControl(const TControlSpec& spec, QWidget* parent) {
-    const QString caption = Q(spec.Caption);
+QWidget* CreateControl(const TControlSpec& entry, QWidget* parent) {
+    const QString caption = Q(entry.Caption);
     QWidget* control = nullptr;
-    switch (spec.Kind) {
+    switch (entry.Kind) {
     case TControlKind::TabControl:
         control = new QTabWidget(parent);
         break;
@@ -121,10 +121,10 @@ QWidget* CreateControl(const TControlSpec& spec, QWidget* parent) {
     case TControlKind::Label: {
         auto* label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
-        label->setWordWrap((spec.Options & WordWrap) != 0);
-        if ((spec.Options & WordWrap) != 0)
+        label->setWordWrap((entry.Options & WordWrap) != 0);
+        if ((entry.Options & WordWrap) != 0)
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        else if ((spec.Options & AlignRight) != 0)
+        else if ((entry.Options & AlignRight) != 0)
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         control = label;
         break;
@@ -132,7 +132,7 @@ QWidget* CreateControl(const TControlSpec& spec, QWidget* parent) {
     case TControlKind::Edit:
     case TControlKind::ReadOnlyEdit: {
         auto* edit = new QLineEdit(caption, parent);
-        edit->setReadOnly(spec.Kind == TControlKind::ReadOnlyEdit);
+        edit->setReadOnly(entry.Kind == TControlKind::ReadOnlyEdit);
         control = edit;
         break;
     }
@@ -146,13 +146,13 @@ QWidget* CreateControl(const TControlSpec& spec, QWidget* parent) {
     case TControlKind::CheckBox: {
         auto* box = new TqmrCheckBox(parent);
         box->setText(caption);
-        box->SetNamedAs(Q(spec.SettingName));
+        box->SetNamedAs(Q(entry.SettingName));
         control = box;
         break;
     }
     case TControlKind::DropDownList: {
         auto* list = new TqmrComboBox(parent);
-        list->SetNamedAs(Q(spec.SettingName));
+        list->SetNamedAs(Q(entry.SettingName));
         control = list;
         break;
     }
@@ -178,27 +178,27 @@ QWidget* CreateControl(const TControlSpec& spec, QWidget* parent) {
         control = new QProgressBar(parent);
         break;
     }
-    control->setObjectName(Q(spec.Name));
-    if (spec.Kind == TControlKind::TabPage) {
+    control->setObjectName(Q(entry.Name));
+    if (entry.Kind == TControlKind::TabPage) {
         // The tab control places its pages.
-    } else if (spec.Width == 0) {
+    } else if (entry.Width == 0) {
         control->adjustSize();
-        const bool right = (spec.Options & AlignRight) != 0;
-        control->move(right ? spec.Left - control->width() : spec.Left, spec.Top);
+        const bool right = (entry.Options & AlignRight) != 0;
+        control->move(right ? entry.Left - control->width() : entry.Left, entry.Top);
     } else {
-        control->setGeometry(spec.Left, spec.Top, spec.Width, spec.Height);
+        control->setGeometry(entry.Left, entry.Top, entry.Width, entry.Height);
     }
-    if (!spec.Hint.empty())
-        control->setToolTip(Q(spec.Hint));
-    if ((spec.Options & HiddenAtStart) != 0)
+    if (!entry.Hint.empty())
+        control->setToolTip(Q(entry.Hint));
+    if ((entry.Options & HiddenAtStart) != 0)
         control->hide();
-    if ((spec.Options & DisabledAtStart) != 0)
+    if ((entry.Options & DisabledAtStart) != 0)
         control->setEnabled(false);
-    if (spec.TextColour != DefaultTextColour)
+    if (entry.TextColour != DefaultTextColour)
         control->setStyleSheet(
             QString("color: %1")
-                .arg(QColor::fromRgb(qRgb(spec.TextColour & 0xFF, (spec.TextColour >> 8) & 0xFF,
-                                          (spec.TextColour >> 16) & 0xFF))
+                .arg(QColor::fromRgb(qRgb(entry.TextColour & 0xFF, (entry.TextColour >> 8) & 0xFF,
+                                          (entry.TextColour >> 16) & 0xFF))
                          .name()));
     return control;
 }
@@ -267,11 +267,11 @@ TFormMain::~TFormMain() {
 
 void TFormMain::CreateControls() {
     std::map<std::string_view, QWidget*> parents;
-    for (const TControlSpec& spec : MainFormControls()) {
-        QWidget* parent = spec.Parent.empty() ? this : parents.at(spec.Parent);
-        QWidget* control = CreateControl(spec, parent);
-        if (!spec.Name.empty())
-            parents[spec.Name] = control;
+    for (const TControlSpec& entry : MainFormControls()) {
+        QWidget* parent = entry.Parent.empty() ? this : parents.at(entry.Parent);
+        QWidget* control = CreateControl(entry, parent);
+        if (!entry.Name.empty())
+            parents[entry.Name] = control;
     }
     FPageControl1 = Child<QTabWidget>(this, "PageControl1");
     FTabSheetSetup = Child<QWidget>(this, "TabSheetSetup");
@@ -317,12 +317,12 @@ void TFormMain::CreateSetupTab() {
 }
 
 void TFormMain::CreatePassTab() {
-    for (const TSpinEditSpec& spec : PassSettingSpinEdits()) {
-        auto* spinEdit = Child<QSpinBox>(this, spec.Name);
+    for (const TSpinEditSpec& entry : PassSettingSpinEdits()) {
+        auto* spinEdit = Child<QSpinBox>(this, entry.Name);
         spinEdit->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-        const TSpinRange range = PassSettingRange(spec.Setting);
+        const TSpinRange range = PassSettingRange(entry.Setting);
         spinEdit->setRange(range.Min, range.Max);
-        FSpinEdits[static_cast<int>(spec.Setting)] = spinEdit;
+        FSpinEdits[static_cast<int>(entry.Setting)] = spinEdit;
     }
     FButtonRestart = Child<QPushButton>(this, "ButtonRestart");
 }
@@ -430,8 +430,8 @@ void TFormMain::ConnectHandlers() {
     edit(FEditLatitude, &TControlValues::Latitude);
     edit(FEditLongitude, &TControlValues::Longitude);
     edit(FEditHeight, &TControlValues::Height);
-    for (const TSpinEditSpec& spec : PassSettingSpinEdits()) {
-        const TPassSetting which = spec.Setting;
+    for (const TSpinEditSpec& entry : PassSettingSpinEdits()) {
+        const TPassSetting which = entry.Setting;
         QSpinBox* spin = FSpinEdits[static_cast<int>(which)];
         // The editor's text, also while it is outside the range (the spin box tells only of
         // values inside it).
@@ -609,8 +609,8 @@ void TFormMain::ShowControlValues() {
     FEditLatitude->setText(Q(controls.Latitude));
     FEditLongitude->setText(Q(controls.Longitude));
     FEditHeight->setText(Q(controls.Height));
-    for (const TSpinEditSpec& spec : PassSettingSpinEdits())
-        FSpinEdits[static_cast<int>(spec.Setting)]->setValue(FProgram->PassSetting(spec.Setting));
+    for (const TSpinEditSpec& entry : PassSettingSpinEdits())
+        FSpinEdits[static_cast<int>(entry.Setting)]->setValue(FProgram->PassSetting(entry.Setting));
     FComboBoxRxType->setCurrentIndex(controls.ReceiverType);
     FCheckBoxScanWhenIdle->setChecked(controls.ScanWhenIdle);
     FStringGridSatList->setRowCount(static_cast<int>(controls.Rows.size()));

@@ -36,13 +36,13 @@ HWND AddControl(HWND dialog, HFONT font, const wchar_t* kind, const std::wstring
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* spec = reinterpret_cast<TDialog*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* entry = reinterpret_cast<TDialog*>(::GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG: {
-        spec = reinterpret_cast<TDialog*>(lParam);
+        entry = reinterpret_cast<TDialog*>(lParam);
         ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        ::SetWindowTextW(dialog, spec->Title.c_str());
-        RECT frame{0, 0, spec->ClientWidth, spec->ClientHeight};
+        ::SetWindowTextW(dialog, entry->Title.c_str());
+        RECT frame{0, 0, entry->ClientWidth, entry->ClientHeight};
         ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(dialog, GWL_STYLE)), FALSE,
                              static_cast<DWORD>(::GetWindowLongW(dialog, GWL_EXSTYLE)));
         RECT owner{};
@@ -51,12 +51,12 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         ::SetWindowPos(dialog, nullptr, owner.left + (owner.right - owner.left - width) / 2,
                        owner.top + (owner.bottom - owner.top - height) / 2, width, height,
                        SWP_NOZORDER);
-        spec->Create(dialog);
+        entry->Create(dialog);
         return TRUE;
     }
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
-        if (spec->Command && spec->Command(dialog, id, HIWORD(wParam)))
+        if (entry->Command && entry->Command(dialog, id, HIWORD(wParam)))
             return TRUE;
         if (id == IDOK || id == IDCANCEL) {
             ::EndDialog(dialog, id);
@@ -69,7 +69,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-INT_PTR RunDialog(HWND owner, TDialog& spec) {
+INT_PTR RunDialog(HWND owner, TDialog& entry) {
     // An empty template: style, no menu, the default class, no title, no controls.
     struct alignas(DWORD) {
         DLGTEMPLATE Header;
@@ -79,7 +79,7 @@ INT_PTR RunDialog(HWND owner, TDialog& spec) {
     dialogTemplate.Header.cx = 100;
     dialogTemplate.Header.cy = 100;
     return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), &dialogTemplate.Header, owner,
-                                     DialogProc, reinterpret_cast<LPARAM>(&spec));
+                                     DialogProc, reinterpret_cast<LPARAM>(&entry));
 }
 
 } // namespace

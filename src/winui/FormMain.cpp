@@ -228,12 +228,12 @@ void TFormMain::CreateControls() {
     const auto specs = MainFormControls();
     int page = 0;
     for (std::size_t index = 0; index < specs.size(); ++index) {
-        const TControlSpec& spec = specs[index];
-        if (spec.Kind == TControlKind::TabPage) {
-            HWND tabs = Control(spec.Parent);
+        const TControlSpec& entry = specs[index];
+        if (entry.Kind == TControlKind::TabPage) {
+            HWND tabs = Control(entry.Parent);
             TCITEMW item{};
             item.mask = TCIF_TEXT;
-            std::wstring caption = W(spec.Caption);
+            std::wstring caption = W(entry.Caption);
             item.pszText = caption.data();
             ::SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(page),
                            reinterpret_cast<LPARAM>(&item));
@@ -248,32 +248,34 @@ void TFormMain::CreateControls() {
             // Above the tab control, which leaves them out of what it paints.
             ::SetWindowPos(sheet, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
             FPages[page++] = sheet;
-            FControls.emplace(spec.Name, sheet);
-            containers[spec.Name] = {sheet, 0, 0};
+            FControls.emplace(entry.Name, sheet);
+            containers[entry.Name] = {sheet, 0, 0};
             continue;
         }
         const TContainer parent =
-            spec.Parent.empty() ? TContainer{FHandle, 0, 0} : containers.at(spec.Parent);
-        if (spec.Kind == TControlKind::Panel) {
-            containers[spec.Name] = {parent.Window, parent.Left + spec.Left, parent.Top + spec.Top};
+            entry.Parent.empty() ? TContainer{FHandle, 0, 0} : containers.at(entry.Parent);
+        if (entry.Kind == TControlKind::Panel) {
+            containers[entry.Name] = {parent.Window, parent.Left + entry.Left,
+                                      parent.Top + entry.Top};
             continue;
         }
-        HWND control = CreateControl(spec, parent.Window, parent.Left, parent.Top);
+        HWND control = CreateControl(entry, parent.Window, parent.Left, parent.Top);
         ::SetWindowLongPtrW(control, GWLP_ID, static_cast<LONG_PTR>(FirstControlId + index));
-        if (spec.Kind == TControlKind::GroupBox || spec.Kind == TControlKind::RadioGroup) {
-            containers[spec.Name] = {parent.Window, parent.Left + spec.Left, parent.Top + spec.Top};
+        if (entry.Kind == TControlKind::GroupBox || entry.Kind == TControlKind::RadioGroup) {
+            containers[entry.Name] = {parent.Window, parent.Left + entry.Left,
+                                      parent.Top + entry.Top};
             // Below what it holds.
             ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         }
-        if (spec.Kind == TControlKind::RadioGroup) {
-            const int itemHeight = (spec.Height - 20) / ChannelItemCount;
+        if (entry.Kind == TControlKind::RadioGroup) {
+            const int itemHeight = (entry.Height - 20) / ChannelItemCount;
             for (int i = 0; i < ChannelItemCount; ++i) {
                 FChannelButtons[i] = ::CreateWindowExW(
                     0, L"BUTTON", L"",
                     WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON |
                         (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
-                    parent.Left + spec.Left + 4, parent.Top + spec.Top + 18 + i * itemHeight,
-                    spec.Width - 8, itemHeight, parent.Window,
+                    parent.Left + entry.Left + 4, parent.Top + entry.Top + 18 + i * itemHeight,
+                    entry.Width - 8, itemHeight, parent.Window,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstChannelId + i)), Instance(),
                     nullptr);
                 ::SendMessageW(FChannelButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(FFont),
@@ -301,13 +303,13 @@ void TFormMain::CreateControls() {
         const std::wstring heading = W(SatelliteGridHeadings[column]);
         SIZE extent{};
         ::GetTextExtentPoint32W(dc, heading.c_str(), static_cast<int>(heading.size()), &extent);
-        LVCOLUMNW spec{};
-        spec.mask = LVCF_TEXT | LVCF_WIDTH;
-        spec.pszText = const_cast<wchar_t*>(heading.c_str());
+        LVCOLUMNW entry{};
+        entry.mask = LVCF_TEXT | LVCF_WIDTH;
+        entry.pszText = const_cast<wchar_t*>(heading.c_str());
         // Each column as wide as its heading + 5, and the header's own margins.
-        spec.cx = extent.cx + 5 + 12;
+        entry.cx = extent.cx + 5 + 12;
         ::SendMessageW(grid, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
-                       reinterpret_cast<LPARAM>(&spec));
+                       reinterpret_cast<LPARAM>(&entry));
     }
     ::SelectObject(dc, old);
     ::ReleaseDC(grid, dc);
@@ -316,25 +318,25 @@ void TFormMain::CreateControls() {
     ::SendMessageW(Control("StatusBar1"), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panelRight));
 }
 
-HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX, int offsetY) {
+HWND TFormMain::CreateControl(const TControlSpec& entry, HWND parent, int offsetX, int offsetY) {
     DWORD style = WS_CHILD, exStyle = 0;
     const wchar_t* kind = L"STATIC";
-    int left = offsetX + spec.Left, top = offsetY + spec.Top;
-    int width = spec.Width, height = spec.Height;
-    const bool right = (spec.Options & AlignRight) != 0;
-    switch (spec.Kind) {
+    int left = offsetX + entry.Left, top = offsetY + entry.Top;
+    int width = entry.Width, height = entry.Height;
+    const bool right = (entry.Options & AlignRight) != 0;
+    switch (entry.Kind) {
     case TControlKind::TabControl:
         kind = WC_TABCONTROLW;
         style |= WS_CLIPSIBLINGS | WS_TABSTOP;
         break;
     case TControlKind::Label:
         style |= SS_NOPREFIX;
-        if ((spec.Options & WordWrap) != 0)
+        if ((entry.Options & WordWrap) != 0)
             style |= SS_LEFT;
         else
             style |= (right ? SS_RIGHT : SS_LEFTNOWORDWRAP) | SS_CENTERIMAGE;
         // A text longer than its fixed place ends in "...", as the warnings above the lists do.
-        if (!right && spec.Width > 0 && (spec.Options & WordWrap) == 0)
+        if (!right && entry.Width > 0 && (entry.Options & WordWrap) == 0)
             style |= SS_ENDELLIPSIS;
         break;
     case TControlKind::Edit:
@@ -343,15 +345,15 @@ HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX
         kind = L"EDIT";
         exStyle = WS_EX_CLIENTEDGE;
         style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        if (spec.Kind == TControlKind::ReadOnlyEdit)
+        if (entry.Kind == TControlKind::ReadOnlyEdit)
             style |= ES_READONLY;
-        if (spec.Kind == TControlKind::SpinEdit)
+        if (entry.Kind == TControlKind::SpinEdit)
             style |= ES_NUMBER;
         break;
     case TControlKind::Button:
         kind = L"BUTTON";
         style |= WS_TABSTOP | BS_PUSHBUTTON;
-        if (spec.Caption.find('\n') != std::string_view::npos)
+        if (entry.Caption.find('\n') != std::string_view::npos)
             style |= BS_MULTILINE;
         break;
     case TControlKind::GroupBox:
@@ -394,12 +396,12 @@ HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX
     case TControlKind::Panel:
         throw std::logic_error("Tab pages and panels are containers");
     }
-    if ((spec.Options & HiddenAtStart) == 0)
+    if ((entry.Options & HiddenAtStart) == 0)
         style |= WS_VISIBLE;
-    if ((spec.Options & DisabledAtStart) != 0)
+    if ((entry.Options & DisabledAtStart) != 0)
         style |= WS_DISABLED;
-    const std::wstring caption = WindowsLines(spec.Caption);
-    if (spec.Width == 0) {
+    const std::wstring caption = WindowsLines(entry.Caption);
+    if (entry.Width == 0) {
         // A label as large as its text.
         const SIZE size = TextSize(parent, FFont, caption);
         width = size.cx;
@@ -410,10 +412,10 @@ HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX
     HWND control = ::CreateWindowExW(exStyle, kind, caption.c_str(), style, left, top, width,
                                      height, parent, nullptr, Instance(), this);
     if (control == nullptr)
-        throw std::runtime_error("The control " + std::string(spec.Name) +
+        throw std::runtime_error("The control " + std::string(entry.Name) +
                                  " cannot be created: " + SystemErrorText(::GetLastError()));
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
-    if (spec.Kind == TControlKind::SpinEdit) {
+    if (entry.Kind == TControlKind::SpinEdit) {
         HWND upDown = ::CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
                                         WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT |
                                             UDS_ARROWKEYS | UDS_NOTHOUSANDS,
@@ -432,12 +434,12 @@ HWND TFormMain::CreateControl(const TControlSpec& spec, HWND parent, int offsetX
         ::SetWindowPos(upDown, nullptr, arrows.left + extra, arrows.top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (!spec.Name.empty())
-        FControls.emplace(spec.Name, control);
-    if (!spec.Hint.empty())
-        SetHint(control, std::string(spec.Hint));
-    if (spec.TextColour != DefaultTextColour)
-        FTextColours[control] = spec.TextColour;
+    if (!entry.Name.empty())
+        FControls.emplace(entry.Name, control);
+    if (!entry.Hint.empty())
+        SetHint(control, std::string(entry.Hint));
+    if (entry.TextColour != DefaultTextColour)
+        FTextColours[control] = entry.TextColour;
     return control;
 }
 

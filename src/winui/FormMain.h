@@ -109,7 +109,7 @@ private:
     // persisted controls write theirs; once only.
     void EndProgram();
     void CreateControls();
-    HWND CreateControl(const TControlSpec& spec, HWND parent, int offsetX, int offsetY);
+    HWND CreateControl(const TControlSpec& entry, HWND parent, int offsetX, int offsetY);
     void SetHint(HWND control, const std::string& hint);
     void SetText(std::string_view name, const std::string& text);
     void SelectPage(int index);

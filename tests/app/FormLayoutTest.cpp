@@ -23,29 +23,29 @@ TEST(FormLayout, ControlsFollowTheirContainersAndLieInsideThem) {
     };
     std::map<std::string_view, TArea> containers;
     std::set<std::string_view> names;
-    for (const TControlSpec& spec : MainFormControls()) {
-        if (!spec.Name.empty()) {
-            EXPECT_TRUE(names.insert(spec.Name).second) << spec.Name << " twice";
+    for (const TControlSpec& entry : MainFormControls()) {
+        if (!entry.Name.empty()) {
+            EXPECT_TRUE(names.insert(entry.Name).second) << entry.Name << " twice";
         }
         TArea outer{FormClientWidth, FormClientHeight, TControlKind::Panel};
-        if (!spec.Parent.empty()) {
-            ASSERT_TRUE(containers.contains(spec.Parent)) << spec.Name << " before its parent";
-            outer = containers.at(spec.Parent);
+        if (!entry.Parent.empty()) {
+            ASSERT_TRUE(containers.contains(entry.Parent)) << entry.Name << " before its parent";
+            outer = containers.at(entry.Parent);
         }
-        EXPECT_EQ(spec.Kind == TControlKind::TabPage, outer.Kind == TControlKind::TabControl)
-            << spec.Name << ": tab pages are the tab control's, and only they";
-        if (spec.Kind == TControlKind::TabPage) {
-            containers[spec.Name] = {PageWidth, PageHeight, spec.Kind};
+        EXPECT_EQ(entry.Kind == TControlKind::TabPage, outer.Kind == TControlKind::TabControl)
+            << entry.Name << ": tab pages are the tab control's, and only they";
+        if (entry.Kind == TControlKind::TabPage) {
+            containers[entry.Name] = {PageWidth, PageHeight, entry.Kind};
             continue;
         }
-        if (spec.Width > 0) {
-            EXPECT_GE(spec.Left, 0) << spec.Name;
-            EXPECT_GE(spec.Top, 0) << spec.Name;
-            EXPECT_LE(spec.Left + spec.Width, outer.Width) << spec.Name;
-            EXPECT_LE(spec.Top + spec.Height, outer.Height) << spec.Name;
+        if (entry.Width > 0) {
+            EXPECT_GE(entry.Left, 0) << entry.Name;
+            EXPECT_GE(entry.Top, 0) << entry.Name;
+            EXPECT_LE(entry.Left + entry.Width, outer.Width) << entry.Name;
+            EXPECT_LE(entry.Top + entry.Height, outer.Height) << entry.Name;
         }
-        if (!spec.Name.empty())
-            containers[spec.Name] = {spec.Width, spec.Height, spec.Kind};
+        if (!entry.Name.empty())
+            containers[entry.Name] = {entry.Width, entry.Height, entry.Kind};
     }
 }
 

@@ -131,19 +131,19 @@ TEST_F(FormMainTest, FirstStartShowsTheDefaultsAndAsksForThePort) {
 // The controls stand where the window table puts them, with its hints.
 TEST_F(FormMainTest, TheControlsAreWhereTheTableSays) {
     auto form = Open();
-    for (const TControlSpec& spec : MainFormControls()) {
-        if (spec.Name.empty() || spec.Kind == TControlKind::TabPage)
+    for (const TControlSpec& entry : MainFormControls()) {
+        if (entry.Name.empty() || entry.Kind == TControlKind::TabPage)
             continue;
-        const std::string name(spec.Name);
+        const std::string name(entry.Name);
         auto* control = Find<QWidget>(*form, name.c_str());
         if (control == nullptr)
             continue;
-        EXPECT_EQ(control->pos(), QPoint(spec.Left, spec.Top)) << name;
-        if (spec.Width > 0) {
-            EXPECT_EQ(control->size(), QSize(spec.Width, spec.Height)) << name;
+        EXPECT_EQ(control->pos(), QPoint(entry.Left, entry.Top)) << name;
+        if (entry.Width > 0) {
+            EXPECT_EQ(control->size(), QSize(entry.Width, entry.Height)) << name;
         }
-        if (!spec.Hint.empty()) {
-            EXPECT_EQ(control->toolTip().toStdString(), spec.Hint) << name;
+        if (!entry.Hint.empty()) {
+            EXPECT_EQ(control->toolTip().toStdString(), entry.Hint) << name;
         }
     }
 }

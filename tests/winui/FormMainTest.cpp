@@ -45,34 +45,34 @@ protected:
 TEST_F(WinFormMainTest, TheControlsAreWhereTheTableSaysWithTheirCaptionsAndHints) {
     auto form = Open(Environment());
     std::map<std::string_view, POINT> offsets;
-    for (const TControlSpec& spec : MainFormControls()) {
-        if (spec.Kind == TControlKind::GroupBox || spec.Kind == TControlKind::RadioGroup ||
-            spec.Kind == TControlKind::Panel) {
-            const POINT outer = spec.Parent.empty() ? POINT{} : offsets[spec.Parent];
-            offsets[spec.Name] = {outer.x + spec.Left, outer.y + spec.Top};
+    for (const TControlSpec& entry : MainFormControls()) {
+        if (entry.Kind == TControlKind::GroupBox || entry.Kind == TControlKind::RadioGroup ||
+            entry.Kind == TControlKind::Panel) {
+            const POINT outer = entry.Parent.empty() ? POINT{} : offsets[entry.Parent];
+            offsets[entry.Name] = {outer.x + entry.Left, outer.y + entry.Top};
         }
-        if (spec.Name.empty() || spec.Kind == TControlKind::TabPage ||
-            spec.Kind == TControlKind::Panel)
+        if (entry.Name.empty() || entry.Kind == TControlKind::TabPage ||
+            entry.Kind == TControlKind::Panel)
             continue;
-        HWND control = form->Control(spec.Name);
+        HWND control = form->Control(entry.Name);
         RECT place{};
         ::GetWindowRect(control, &place);
-        if (spec.Kind == TControlKind::SpinEdit) {
+        if (entry.Kind == TControlKind::SpinEdit) {
             // The edit and its arrows together.
             RECT arrows{};
             ::GetWindowRect(::GetWindow(control, GW_HWNDNEXT), &arrows);
             ::UnionRect(&place, &place, &arrows);
         }
         ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-        const POINT offset = offsets[spec.Parent];
-        EXPECT_EQ(place.left, offset.x + spec.Left) << spec.Name;
-        EXPECT_EQ(place.top, offset.y + spec.Top) << spec.Name;
-        if (spec.Width > 0 && spec.Kind != TControlKind::DropDownList) {
-            EXPECT_EQ(place.right - place.left, spec.Width) << spec.Name;
-            EXPECT_EQ(place.bottom - place.top, spec.Height) << spec.Name;
+        const POINT offset = offsets[entry.Parent];
+        EXPECT_EQ(place.left, offset.x + entry.Left) << entry.Name;
+        EXPECT_EQ(place.top, offset.y + entry.Top) << entry.Name;
+        if (entry.Width > 0 && entry.Kind != TControlKind::DropDownList) {
+            EXPECT_EQ(place.right - place.left, entry.Width) << entry.Name;
+            EXPECT_EQ(place.bottom - place.top, entry.Height) << entry.Name;
         }
-        if (!spec.Hint.empty()) {
-            EXPECT_EQ(form->Hint(control), spec.Hint) << spec.Name;
+        if (!entry.Hint.empty()) {
+            EXPECT_EQ(form->Hint(control), entry.Hint) << entry.Name;
         }
     }
     EXPECT_EQ(Text(*form, "ButtonExit"), "E&xit");
