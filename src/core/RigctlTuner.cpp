@@ -29,6 +29,16 @@ std::string Shown(const std::string& answer) {
 
 } // namespace
 
+std::pair<std::string, std::string> SplitRigAddress(const std::string& address) {
+    const std::size_t colon = address.rfind(':');
+    if (colon == std::string::npos)
+        return {address, ""};
+    std::string host = address.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    return {host, address.substr(colon + 1)};
+}
+
 std::vector<std::string> ReadRigAnswers(std::size_t count, const std::string& address,
                                         const std::function<std::string()>& receiveSome) {
     constexpr std::size_t MaxAnswerBytes = 1024;

@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrune {
@@ -33,6 +34,9 @@ public:
     // "127.0.0.1:4532", for messages.
     virtual std::string Address() const = 0;
 };
+
+// The host and the port of "host:port" or "[host]:port" (the port empty when there is none).
+std::pair<std::string, std::string> SplitRigAddress(const std::string& address);
 
 // The answers to `count` request lines, one line each (a CR before the LF dropped), from the
 // bytes that `receiveSome` returns as they arrive (it waits, and throws when it cannot); throws

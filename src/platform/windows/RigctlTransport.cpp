@@ -8,19 +8,6 @@ namespace kestrune {
 
 namespace {
 
-// The longest answer line read: a server that sends more is not one to talk to.
-
-// The host and the port of "host:port" or "[host]:port".
-std::pair<std::string, std::string> SplitAddress(const std::string& address) {
-    const std::size_t colon = address.rfind(':');
-    if (colon == std::string::npos)
-        return {address, ""};
-    std::string host = address.substr(0, colon);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    return {host, address.substr(colon + 1)};
-}
-
 std::string SocketError() {
     return SystemErrorText(static_cast<unsigned long>(::WSAGetLastError()));
 }
@@ -63,7 +50,7 @@ void TRigctlTransport::Wait(bool write, TDeadline deadline, int timeoutMs) const
 void TRigctlTransport::Connect(TDeadline deadline, int timeoutMs) {
     if (!FStarted)
         Fail("cannot be reached: Winsock did not start");
-    const auto [host, port] = SplitAddress(FAddress);
+    const auto [host, port] = SplitRigAddress(FAddress);
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
